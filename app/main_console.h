@@ -1,0 +1,131 @@
+#pragma once
+// The program's only top-level window: console of monitored traffic, input
+// line, position and UTC clock fields, and the main menu. It lays out its
+// controls, keeps the menu states and delegates every command to the
+// subsystem that owns it.
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <map>
+
+#include "app/coordination.h"
+#include "app/station_settings.h"
+
+class QAction;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QMenu;
+
+namespace tervane {
+
+class TransmitCourier;
+
+// The commands of other subsystems that the main window starts. Each hook may
+// be empty until its subsystem exists; the menu item then does nothing.
+struct ConsoleCommands {
+  std::function<void()> tncOpen;        // after the menu states are set
+  std::function<void()> tncClose;       // after the menu states are set
+  std::function<bool()> tncRunning;     // a TNC worker runs
+  std::function<void()> tncInitialize;
+  std::function<void()> sendPositionReport;
+  std::function<void()> editEmailAddresses;
+  std::function<void()> showPositionWindow;
+  std::function<void()> showStationsWindow;
+  std::function<void()> tncSettings;
+  std::function<void()> gpsSettings;
+  std::function<void()> stationSettings;
+  std::function<void()> gpsOn;
+  std::function<void()> gpsOff;
+  std::function<void()> gpsSetPcClock;
+  std::function<void()> gpsSetFixedLocation;
+  std::function<void()> editFilterStrings;
+  std::function<void()> trackerOn;
+  std::function<void()> trackerOff;
+  std::function<void()> kepFile;
+  std::function<void()> selectSatellites;
+  std::function<void()> beforeExit;
+};
+
+enum class CaptureState { Idle, Capturing, Paused };
+
+class MainConsole : public QMainWindow {
+ public:
+  MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent = nullptr);
+
+  // Runs the initialisation steps: publishes the working values, shows the
+  // position, sets the initial menu states.
+  void initialise();
+  void setCommands(ConsoleCommands commands) { commands_ = std::move(commands); }
+
+  // Menu items by name ("tncOpen", "captureStart", "filterHighlight", ...).
+  QAction* action(const QString& name) const;
+  QPlainTextEdit* monitor() const { return monitor_; }
+  QPlainTextEdit* inputLine() const { return inputLine_; }
+  QLineEdit* latitudeField() const { return latitudeField_; }
+  QLineEdit* longitudeField() const { return longitudeField_; }
+  QLineEdit* utcClockField() const { return utcClockField_; }
+  QPushButton* timeTagButton() const { return timeTagButton_; }
+  QPushButton* clearTextButton() const { return clearTextButton_; }
+  QPushButton* controlButton() const { return controlButton_; }
+  QPushButton* converseButton() const { return converseButton_; }
+  CaptureState captureState() const { return captureState_; }
+  StationSettings& settings() { return settings_; }
+  Coordination& shared() { return shared_; }
+
+  // Shows the station position in the latitude and longitude fields.
+  void showPosition(double latitudeDeg, double longitudeDeg);
+  void showPosition(const StationPosition& position);
+  // Appends one line to the console and keeps the last line in view.
+  void appendMonitorLine(const QString& line);
+  void clearMonitor();
+  // Menu states that the workers' links set.
+  void setTncMenuOpen(bool open);
+  void setGpsMenuOn(bool on);
+  void setTrackerMenuRunning(bool running);
+  // Hands a text to the TNC worker without blocking; false (nothing sent)
+  // when no TNC worker runs.
+  bool sendToTnc(const std::string& text);
+  // The "Device Open Error" question; true for "Continue".
+  bool askDeviceOpenError();
+  void showAbout();
+  void exitProgram();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenus();
+  void layoutControls();
+  void onInputChanged();
+  void onTimeTag();
+  void onClearText();
+  void setCaptureState(CaptureState state);
+  void chooseFilterMode(const QString& item, AutoResetEvent& event);
+  QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
+  static void call(const std::function<void()>& hook) {
+    if (hook) hook();
+  }
+
+  StationSettings& settings_;
+  Coordination& shared_;
+  TransmitCourier& courier_;
+  ConsoleCommands commands_;
+  std::map<QString, QAction*> actions_;
+  QWidget* client_ = nullptr;
+  QLineEdit* latitudeField_ = nullptr;
+  QLineEdit* longitudeField_ = nullptr;
+  QLineEdit* utcClockField_ = nullptr;
+  QPlainTextEdit* monitor_ = nullptr;
+  QPlainTextEdit* inputLine_ = nullptr;
+  QPushButton* timeTagButton_ = nullptr;
+  QPushButton* clearTextButton_ = nullptr;
+  QPushButton* controlButton_ = nullptr;
+  QPushButton* converseButton_ = nullptr;
+  CaptureState captureState_ = CaptureState::Idle;
+  bool exiting_ = false;
+};
+
+}  // namespace tervane

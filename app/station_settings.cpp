@@ -1,0 +1,113 @@
+#include "app/station_settings.h"
+
+#include <string>
+
+#include "app/text_format.h"
+
+namespace tervane {
+
+namespace {
+
+std::string slotName(const char* stem, int index) { return textf("%s%02d", stem, index); }
+
+template <std::size_t N>
+void readText(const ProfileStore& store, FixedText<N>& field, std::string_view entry, std::string_view fallback) {
+  field = store.readText(kSettingsSection, entry, fallback);
+}
+
+void readInt(const ProfileStore& store, std::int32_t& field, std::string_view entry, int fallback) {
+  field = store.readInt(kSettingsSection, entry, fallback);
+}
+
+}  // namespace
+
+void StationSettings::load(const ProfileStore& store) {
+  for (int i = 0; i < kSatelliteSlots; ++i) {
+    readInt(store, satelliteID[i], slotName("satelliteID", i), 0);
+    readInt(store, satelliteLeadTime[i], slotName("satelliteLeadTime", i), 18);
+    readInt(store, satelliteBeaconInterval[i], slotName("satelliteBeaconInterval", i), 6);
+    readInt(store, satelliteAutoBeaconUnprotoVia[i], slotName("satelliteAutoBeaconUnprotoVia", i), 1);
+    readText(store, satelliteUnprotoVia[i], slotName("satelliteUnprotoVia", i), "WIDE, RELAY");
+    readText(store, filterString[i], slotName("filterString", i), "");
+    readText(store, address[i], slotName("address", i), "");
+    readText(store, nickname[i], slotName("nickname", i), "");
+  }
+  readText(store, kepFileName, "kepFileName", "amateur.txt");
+  readInt(store, satellitesObserved, "satellitesObserved", 0);
+  readInt(store, emailNumber, "emailNumber", 1);
+  readInt(store, emailSelected, "emailSelected", 0);
+  readInt(store, gpsPortNumber, "gpsPortNumber", 1);
+  readInt(store, gpsType, "gpsType", 0);
+  readInt(store, tncType, "tncType", 3);
+  readInt(store, tncBeaconOn, "tncBeaconOn", 1);
+  readInt(store, baudRate, "baudRate", 9600);
+  readInt(store, portNumber, "portNumber", 0);
+
+  readText(store, message, "message", "CQ");
+  readText(store, unproto, "unproto", "APRS");
+  readText(store, unprotoVia, "unprotoVia", "RELAY, WIDE");
+  // Read as "BeaconInterval", written as "beaconInterval": one entry, since
+  // entry names compare without regard to case.
+  readText(store, beaconInterval, "BeaconInterval", "30.0");
+  readText(store, callsign, "callsign", "");
+  readText(store, latitude, "latitude", "");
+  readText(store, longitude, "longitude", "");
+  readText(store, power, "power", "");
+  readText(store, height, "height", "");
+  readText(store, gain, "gain", "");
+  readText(store, direction, "direction", "");
+  readText(store, phg, "phg", "4310");
+  readInt(store, mobile, "mobile", 0);
+  readText(store, textFilePath, "textFilePath", "");
+}
+
+void StationSettings::save(ProfileStore& store) const {
+  const auto text = [&store](std::string_view entry, std::string_view value) {
+    store.writeText(kSettingsSection, entry, value);
+  };
+  const auto number = [&store](std::string_view entry, int value) { store.writeInt(kSettingsSection, entry, value); };
+
+  for (int i = 0; i < kSatelliteSlots; ++i) {
+    number(slotName("satelliteID", i), satelliteID[i]);
+    number(slotName("satelliteLeadTime", i), satelliteLeadTime[i]);
+    number(slotName("satelliteBeaconInterval", i), satelliteBeaconInterval[i]);
+    number(slotName("satelliteAutoBeaconUnprotoVia", i), satelliteAutoBeaconUnprotoVia[i]);
+    text(slotName("satelliteUnprotoVia", i), satelliteUnprotoVia[i]);
+    text(slotName("filterString", i), filterString[i]);
+    text(slotName("address", i), address[i]);
+    text(slotName("nickname", i), nickname[i]);
+  }
+  text("kepFileName", kepFileName);
+  number("satellitesObserved", satellitesObserved);
+  number("emailNumber", emailNumber);
+  number("emailSelected", emailSelected);
+
+  number("gpsPortNumber", gpsPortNumber);
+  number("gpsType", gpsType);
+  number("tncType", tncType);
+  number("tncBeaconOn", tncBeaconOn);
+  number("baudRate", baudRate);
+  number("portNumber", portNumber);
+  text("message", message);
+  text("unproto", unproto);
+  text("unprotoVia", unprotoVia);
+  text("beaconInterval", beaconInterval);
+  text("callsign", callsign);
+  text("latitude", latitude);
+  text("longitude", longitude);
+  text("power", power);
+  text("height", height);
+  text("gain", gain);
+  text("direction", direction);
+  text("phg", phg);
+  number("mobile", mobile);
+  text("textFilePath", textFilePath);
+}
+
+int tncBaudFromIndex(std::int32_t baudRate) {
+  if (baudRate == 0) return 1200;
+  if (baudRate == 1) return 4800;
+  return 9600;
+}
+
+}  // namespace tervane

@@ -1,0 +1,73 @@
+#pragma once
+// Everything the program keeps between runs: one plain record, loaded once at
+// start-up from the profile store and written back once at exit.
+
+#include <array>
+#include <cstdint>
+
+#include "app/fixed_text.h"
+#include "app/profile_store.h"
+
+namespace tervane {
+
+inline constexpr int kSatelliteSlots = 16;
+inline constexpr int kFilterSlots = 16;
+inline constexpr int kAddressBookSlots = 16;
+
+struct StationSettings {
+  FixedText<32> callsign;
+  FixedText<32> latitude;   // decimal degrees, north positive
+  FixedText<32> longitude;  // decimal degrees, east positive
+  FixedText<32> power;      // watts
+  FixedText<32> gain;       // dB
+  FixedText<32> height;     // feet
+  FixedText<32> direction;  // degrees, 0 for omni
+  std::int32_t mobile = 0;
+  std::int32_t portNumber = 0;     // 0 is COM1 ... 3 is COM4
+  std::int32_t gpsPortNumber = 1;  // same coding, default COM2
+  std::int32_t gpsType = 0;        // 0 "Garmin", 1 "NMEA Readonly"
+  std::int32_t baudRate = 9600;    // 0 is 1200, 1 is 4800, anything else 9600 baud
+  FixedText<32> beaconInterval{"30.0"};  // minutes
+  FixedText<64> unproto{"APRS"};
+  FixedText<64> unprotoVia{"RELAY, WIDE"};
+  FixedText<64> message{"CQ"};
+  FixedText<16> phg{"4310"};
+  std::int32_t tncBeaconOn = 1;  // 1 TNC initiates the beacon, 0 the PC does
+  std::int32_t tncType = 3;      // 0 AEA, 1 Kantronics, 2 Kenwood DC, 3 MFJ, 4 Pico
+  FixedText<256> textFilePath;   // capture directory with its trailing separator
+  FixedText<256> kepFileName{"amateur.txt"};
+  std::array<std::int32_t, kSatelliteSlots> satelliteID{};
+  std::array<std::int32_t, kSatelliteSlots> satelliteLeadTime = filled(18);       // tens of seconds
+  std::array<std::int32_t, kSatelliteSlots> satelliteBeaconInterval = filled(6);  // tens of seconds
+  std::array<std::int32_t, kSatelliteSlots> satelliteAutoBeaconUnprotoVia = filled(1);
+  std::array<FixedText<64>, kSatelliteSlots> satelliteUnprotoVia = filledText<64>("WIDE, RELAY");
+  std::int32_t satellitesObserved = 0;
+  std::array<FixedText<32>, kFilterSlots> filterString{};
+  std::int32_t emailNumber = 1;
+  std::int32_t emailSelected = 0;
+  std::array<FixedText<64>, kAddressBookSlots> nickname{};
+  std::array<FixedText<64>, kAddressBookSlots> address{};
+
+  // Fills every field from the store, in the program's fixed load order.
+  void load(const ProfileStore& store);
+  // Writes every field to the store, in the program's fixed save order.
+  void save(ProfileStore& store) const;
+
+ private:
+  static std::array<std::int32_t, kSatelliteSlots> filled(std::int32_t value) {
+    std::array<std::int32_t, kSatelliteSlots> a{};
+    a.fill(value);
+    return a;
+  }
+  template <std::size_t N>
+  static std::array<FixedText<N>, kSatelliteSlots> filledText(const char* value) {
+    std::array<FixedText<N>, kSatelliteSlots> a{};
+    for (auto& t : a) t = value;
+    return a;
+  }
+};
+
+// The TNC speed that a stored baudRate selects.
+int tncBaudFromIndex(std::int32_t baudRate);
+
+}  // namespace tervane

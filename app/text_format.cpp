@@ -1,0 +1,47 @@
+#include "app/text_format.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tervane {
+
+std::string textf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string out;
+  if (needed > 0) {
+    out.resize(static_cast<std::size_t>(needed));
+    std::vsnprintf(out.data(), out.size() + 1, format, again);
+  }
+  va_end(again);
+  return out;
+}
+
+double leadingNumber(std::string_view text) {
+  const std::string copy(text);  // strtod needs a terminator
+  return std::strtod(copy.c_str(), nullptr);
+}
+
+long long leadingInteger(std::string_view text) {
+  const std::string copy(text);
+  return std::strtoll(copy.c_str(), nullptr, 10);
+}
+
+char latitudeLetter(double latitudeDeg) { return latitudeDeg > 0 ? 'N' : 'S'; }
+char longitudeLetter(double longitudeDeg) { return longitudeDeg > 0 ? 'E' : 'W'; }
+
+std::string latitudeDisplay(double latitudeDeg) {
+  return textf("%9.6f %c", std::fabs(latitudeDeg), latitudeLetter(latitudeDeg));
+}
+
+std::string longitudeDisplay(double longitudeDeg) {
+  return textf("%10.6f %c", std::fabs(longitudeDeg), longitudeLetter(longitudeDeg));
+}
+
+}  // namespace tervane

@@ -1,0 +1,32 @@
+#pragma once
+// Number reading and printing shared by every subsystem: the leading-number
+// rule the settings dialogs use, printf-style formatting into std::string,
+// and the position display and hemisphere letters.
+
+#include <string>
+#include <string_view>
+
+namespace tervane {
+
+// printf into a std::string of any length. The format must be a literal of the
+// program's own; received text is only ever passed as an argument.
+std::string textf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The decimal number at the start of the text, as strtod reads it (leading
+// blanks skipped, reading stops at the first character that cannot continue
+// the number); text that does not begin with a number gives 0.
+double leadingNumber(std::string_view text);
+
+// The integer at the start of the text, as atoi reads it (0 when none).
+long long leadingInteger(std::string_view text);
+
+// 'N' only when the latitude is greater than 0, 'E' only when the longitude is
+// greater than 0; exactly 0 counts as south and west.
+char latitudeLetter(double latitudeDeg);
+char longitudeLetter(double longitudeDeg);
+
+// "%9.6f %c" and "%10.6f %c" of the absolute value and the letter.
+std::string latitudeDisplay(double latitudeDeg);
+std::string longitudeDisplay(double longitudeDeg);
+
+}  // namespace tervane

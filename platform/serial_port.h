@@ -1,0 +1,52 @@
+#pragma once
+// Serial ports as the workers use them: opened by COM number (1..4), 8 data
+// bits, no parity, one stop bit, raw 8-bit transfer, no flow control, DTR and
+// RTS asserted. A read of up to n bytes returns when n bytes have arrived,
+// 4 ms after the last byte once one has arrived, or at the latest after
+// 4*n + 200 ms; a write of n bytes gives up after 4*n + 200 ms.
+//
+// close() may be called from another thread while the owner is inside read()
+// or write(): that call and every later one then fail at once. The file
+// descriptor itself is released only when no call is in progress, so a
+// descriptor number is never reused under a running call.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tervane {
+
+class ProfileStore;
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+  // Bytes read into buffer (0 on time-out, failure or a closed port).
+  virtual std::size_t read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
+  // Writes the bytes; false when the write failed, timed out or the port is closed.
+  virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
+  bool write(const std::string& text) {
+    return write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  }
+  // Thread-safe; harmless when already closed.
+  virtual void close() = 0;
+  virtual bool isOpen() const = 0;
+};
+
+struct SerialOpenResult {
+  std::shared_ptr<SerialPort> port;  // empty on failure
+  std::string devicePath;            // the device that COMn maps to
+  std::string error;                 // the system's reason on failure
+};
+
+// The device path of COMn (n = 1..4): TERVANEAPRS_COMn from the environment
+// when set, else entry "COMn" of section "Ports" in the profile store when
+// present, else /dev/ttyS(n-1).
+std::string serialDevicePath(int comNumber, const ProfileStore* store);
+
+// Opens and configures the device at the given speed (1200, 4800 or 9600).
+SerialOpenResult openSerialDevice(const std::string& devicePath, int baud);
+SerialOpenResult openSerialPort(int comNumber, int baud, const ProfileStore* store);
+
+}  // namespace tervane

@@ -1,0 +1,287 @@
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+#include "app/coordination.h"
+#include "app/main_console.h"
+#include "app/transmit_courier.h"
+#include "platform/qt_profile_store.h"
+
+using namespace tervane;
+
+namespace {
+
+// Takes texts off the transmit slot like a running TNC worker.
+class FakeTnc {
+ public:
+  explicit FakeTnc(Coordination& shared) : shared_(shared) {
+    thread_ = std::thread([this] {
+      shared_.events.transmitReady.raise();
+      while (!stop_) {
+        if (shared_.events.transmitRequest.wait(5)) {
+          std::lock_guard<std::mutex> lock(mutex_);
+          written_.push_back(shared_.transmitBuffer.str());
+          shared_.events.transmitReady.raise();
+        }
+      }
+    });
+  }
+  ~FakeTnc() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::string> written() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return written_;
+  }
+  bool waitFor(std::size_t count) {
+    for (int i = 0; i < 200 && written().size() < count; ++i) QTest::qWait(10);
+    return written().size() >= count;
+  }
+
+ private:
+  Coordination& shared_;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> written_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+class MainConsoleTest : public QObject {
+  Q_OBJECT
+
+ private:
+  struct Fixture {
+    StationSettings settings;
+    Coordination shared;
+    TransmitCourier courier{shared};
+    MainConsole console{settings, shared, courier};
+    bool tncRunning = false;
+    Fixture() {
+      ConsoleCommands c;
+      c.tncRunning = [this] { return tncRunning; };
+      console.setCommands(c);
+      console.initialise();
+      console.show();
+    }
+  };
+
+  static bool enabled(MainConsole& c, const char* name) { return c.action(QString::fromLatin1(name))->isEnabled(); }
+
+ private slots:
+  void initialMenuStates() {
+    Fixture f;
+    MainConsole& c = f.console;
+    const struct {
+      const char* item;
+      bool enabled;
+    } expected[] = {
+        {"tncOpen", true},      {"tncClose", false},          {"tncInitialize", false},  {"gpsOn", true},
+        {"gpsOff", false},      {"gpsSetClock", false},       {"gpsSetFixed", false},    {"trackerOn", true},
+        {"trackerOff", false},  {"kepFile", true},            {"selectSatellites", true}, {"trackerShowStatus", false},
+        {"captureStart", true}, {"captureStop", false},       {"capturePause", false},   {"captureResume", false},
+        {"sendPositionReport", true}, {"email", true},
+    };
+    for (const auto& e : expected) QVERIFY2(enabled(c, e.item) == e.enabled, e.item);
+    QVERIFY(c.action("filterFull")->isChecked());
+    QVERIFY(!c.action("filterHighlight")->isChecked());
+    QCOMPARE(c.windowTitle(), QStringLiteral("TervaneAPRS"));
+    QCOMPARE(c.action("sendPositionReport")->text(), QStringLiteral("Send Position Report [F2]"));
+    QCOMPARE(c.latitudeField()->text(), QStringLiteral(" 0.000000 S"));
+    QCOMPARE(c.longitudeField()->text(), QStringLiteral("  0.000000 W"));
+  }
+
+  void tncOpenAndCloseMenuStates() {
+    Fixture f;
+    MainConsole& c = f.console;
+    c.action("tncOpen")->trigger();
+    QVERIFY(!enabled(c, "tncOpen") && enabled(c, "tncClose") && enabled(c, "tncInitialize"));
+    c.action("tncClose")->trigger();
+    QVERIFY(enabled(c, "tncOpen") && !enabled(c, "tncClose") && !enabled(c, "tncInitialize"));
+  }
+
+  void captureTransitions_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("expected");  // Start Stop Pause Resume as 1/0
+    QTest::newRow("start") << QStringList{"captureStart"} << "0110";
+    QTest::newRow("pause") << QStringList{"captureStart", "capturePause"} << "0101";
+    QTest::newRow("resume") << QStringList{"captureStart", "capturePause", "captureResume"} << "0110";
+    QTest::newRow("pause then stop") << QStringList{"captureStart", "capturePause", "captureStop"} << "1000";
+    QTest::newRow("stop while capturing") << QStringList{"captureStart", "captureStop"} << "1000";
+  }
+  void captureTransitions() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, expected);
+    Fixture f;
+    for (const QString& s : steps) f.console.action(s)->trigger();
+    QString got;
+    for (const char* n : {"captureStart", "captureStop", "capturePause", "captureResume"})
+      got += enabled(f.console, n) ? '1' : '0';
+    QCOMPARE(got, expected);
+  }
+
+  void captureItemsRaiseTheirEvents() {
+    Fixture f;
+    f.console.action("captureStart")->trigger();
+    f.console.action("capturePause")->trigger();
+    QVERIFY(f.shared.events.captureStart.wait(0));
+    QVERIFY(f.shared.events.capturePause.wait(0));
+    QVERIFY(!f.shared.events.captureStop.wait(0));
+  }
+
+  void resizeLayout() {
+    Fixture f;
+    QWidget* client = f.console.centralWidget();
+    const int menuHeight = f.console.height() - client->height();
+    f.console.resize(600, 400 + menuHeight);
+    QCoreApplication::processEvents();
+    QCOMPARE(client->size(), QSize(600, 400));
+    QCOMPARE(f.console.monitor()->geometry(), QRect(20, 60, 560, 160));
+    QCOMPARE(f.console.inputLine()->geometry(), QRect(20, 280, 560, 40));
+    const QRect clear = f.console.clearTextButton()->geometry();
+    QCOMPARE(clear.topLeft(), QPoint(160, 240));
+    QCOMPARE(f.console.timeTagButton()->geometry(), QRect(40, 240, clear.width() + 20, clear.height()));
+    QCOMPARE(f.console.controlButton()->geometry(), QRect(160, 340, clear.width(), clear.height()));
+    QCOMPARE(f.console.converseButton()->geometry(), QRect(40, 340, clear.width(), clear.height()));
+  }
+
+  void timeTagCaptionAlternates() {
+    Fixture f;
+    QPushButton* b = f.console.timeTagButton();
+    QCOMPARE(b->text(), QStringLiteral("Time Tag On"));
+    b->click();
+    QCOMPARE(b->text(), QStringLiteral("Time Tag Off"));
+    QVERIFY(f.shared.events.timeTagToggle.wait(0));
+    b->click();
+    QCOMPARE(b->text(), QStringLiteral("Time Tag On"));
+  }
+
+  void typedLinesReachTheTnc() {
+    Fixture f;
+    f.tncRunning = true;
+    FakeTnc tnc(f.shared);
+    QPlainTextEdit* input = f.console.inputLine();
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("cmd test"));
+    QTest::keyClick(input, Qt::Key_Return);
+    QVERIFY(tnc.waitFor(1));
+    QCOMPARE(input->toPlainText(), QString());
+    QTest::keyClick(input, Qt::Key_Return);  // an empty line sends a lone CR
+    QVERIFY(tnc.waitFor(2));
+    input->setPlainText(QStringLiteral("first\nsecond\n"));  // pasted text ending in a line break
+    QVERIFY(tnc.waitFor(3));
+    f.console.controlButton()->click();
+    f.console.converseButton()->click();
+    QVERIFY(tnc.waitFor(5));
+    const std::vector<std::string> expected = {"cmd test\r", "\r", "first\rsecond\r", "\x03", "\x03" "conv\r"};
+    QCOMPARE(tnc.written(), expected);
+  }
+
+  void enterInsideTheTextDoesNotSend() {
+    Fixture f;
+    f.tncRunning = true;
+    FakeTnc tnc(f.shared);
+    QPlainTextEdit* input = f.console.inputLine();
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("abcd"));
+    input->moveCursor(QTextCursor::Start);
+    QTest::keyClick(input, Qt::Key_Right);
+    QTest::keyClick(input, Qt::Key_Return);
+    QTest::qWait(50);
+    QVERIFY(tnc.written().empty());
+    QCOMPARE(input->toPlainText(), QStringLiteral("a\nbcd"));
+  }
+
+  void withoutAWorkerNothingIsSentAndTheLineStays() {
+    Fixture f;
+    QPlainTextEdit* input = f.console.inputLine();
+    input->setFocus();
+    QTest::keyClicks(input, QStringLiteral("hello"));
+    QTest::keyClick(input, Qt::Key_Return);
+    QCOMPARE(input->toPlainText(), QStringLiteral("hello"));
+    QCOMPARE(f.courier.pending(), std::size_t{0});
+    QVERIFY(!f.console.sendToTnc("x"));
+  }
+
+  void escapeAndF5DoNothing() {
+    Fixture f;
+    QTest::keyClick(&f.console, Qt::Key_Escape);
+    QTest::keyClick(&f.console, Qt::Key_F5);
+    QTest::keyClick(f.console.inputLine(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    QVERIFY(f.console.isVisible());
+  }
+
+  void f4RaisesTheEmailPrompt() {
+    Fixture f;
+    f.console.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.console));
+    QTest::keyClick(f.console.inputLine(), Qt::Key_F4);
+    QVERIFY(f.shared.events.emailPrompt.wait(0));
+  }
+
+  void filterModeCheckMarks() {
+    Fixture f;
+    f.console.action("filterHighlight")->trigger();
+    QVERIFY(f.console.action("filterHighlight")->isChecked());
+    QVERIFY(!f.console.action("filterFull")->isChecked());
+    QVERIFY(f.shared.events.showHighlight.wait(0));
+    f.console.action("filterFilter")->trigger();
+    QVERIFY(!f.console.action("filterHighlight")->isChecked());
+    QVERIFY(f.console.action("filterFilter")->isChecked());
+  }
+
+  void settingsFileKeepsKindsAndIgnoresCase() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TervaneAPRS.conf"));
+    {
+      QtProfileStore store(path);
+      store.writeText("Version 1.0", "BeaconInterval", "12.5");
+      store.writeInt("Version 1.0", "tncType", 4);
+      store.writeText("Version 1.0", "callsign", "N0CALL");
+      store.writeText("Version 1.0", "message", "7");
+      QVERIFY(store.flush());
+    }
+    QtProfileStore store(path);
+    QCOMPARE(store.readText("Version 1.0", "beaconinterval", "x"), std::string("12.5"));
+    QCOMPARE(store.readInt("Version 1.0", "TNCTYPE", 0), 4);
+    QCOMPARE(store.readInt("Version 1.0", "message", -1), -1);  // a text stays a text
+    QCOMPARE(store.readText("Version 1.0", "tncType", "d"), std::string("d"));
+    store.writeText("Version 1.0", "beaconInterval", "3.0");
+    QVERIFY(store.flush());
+    QtProfileStore again(path);
+    QCOMPARE(again.readText("Version 1.0", "BEACONINTERVAL", "x"), std::string("3.0"));
+  }
+
+  void settingsSurviveARestart() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TervaneAPRS.conf"));
+    {
+      QtProfileStore store(path);
+      StationSettings s;
+      s.load(store);
+      s.callsign = "N0CALL-7";
+      s.filterString[15] = "WIDE";
+      s.save(store);
+      QVERIFY(store.flush());
+    }
+    QtProfileStore store(path);
+    StationSettings t;
+    t.load(store);
+    QCOMPARE(std::string(t.callsign.view()), std::string("N0CALL-7"));
+    QCOMPARE(std::string(t.filterString[15].view()), std::string("WIDE"));
+    QCOMPARE(t.satelliteLeadTime[15], 18);
+  }
+};
+
+QTEST_MAIN(MainConsoleTest)
+#include "main_console_test.moc"
