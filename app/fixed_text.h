@@ -28,6 +28,10 @@ class FixedText {
   // as a zero-terminated copy would.
   void assign(std::string_view text) {
     std::size_t n = std::min(text.size(), kMaxLength);
+    if (n == 0) {
+      clear();
+      return;
+    }
     const void* zero = std::memchr(text.data(), '\0', n);
     if (zero != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(zero) - text.data());
     std::memcpy(data_, text.data(), n);

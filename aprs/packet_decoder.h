@@ -1,0 +1,77 @@
+#pragma once
+// Turns one monitored TNC line into a StationEntry: the source callsign
+// (behind any "cmd:" prompt, or the originator of a third-party '}' header),
+// and a position from a raw $GPRMC or $GPGGA sentence or from a plain
+// uncompressed APRS position, with an optional zulu time stamp and PHG
+// group. Compressed and Mic-E positions are deliberately not decoded.
+
+#include <array>
+#include <cstddef>
+#include <limits>
+#include <string_view>
+
+#include "aprs/station_entry.h"
+#include "platform/clock.h"
+
+namespace tervane {
+
+// ASCII letter, digit, '/' or '-'.
+bool isCallsignChar(char c);
+
+// Every character in positions from..to-1 (cut to the text) is a digit or
+// '.', with at most one '.'. An empty stretch is numeric.
+bool isNumericRun(std::string_view text, std::size_t from, std::size_t to);
+
+// Callsign characters only, and the first three characters (missing ones
+// count as non-digits) have a digit where amateur callsigns put one:
+// x9x (A1BC, A1), xx9 (AB1CD) or 9x9 (1A1BC).
+bool isCallsign(std::string_view text);
+
+// The fields of an NMEA sentence that starts at '$': slot 0 holds the five
+// characters of the sentence name, slot k the text after the k-th comma up
+// to the next one, and slot 15 everything after the fifteenth comma. Each
+// slot is cut to 31 characters; missing fields are empty. The slots view the
+// sentence text, which must outlive them.
+struct NmeaFields {
+  static constexpr std::size_t kSlots = 16;
+  static constexpr std::size_t kMaxFieldLength = 31;
+  std::array<std::string_view, kSlots> slot{};
+};
+NmeaFields splitSentence(std::string_view sentence);
+
+class PacketDecoder {
+ public:
+  // Only this many leading characters of a line take part in decoding; the
+  // NMEA sentence search alone looks at the whole stored line.
+  static constexpr std::size_t kDecodedLength = 255;
+
+  explicit PacketDecoder(const Clock& clock);
+
+  // Starts a new line (with its line-end bytes): stamps the reception time,
+  // clears the position and stores the line, cut at a zero byte or at 1029
+  // characters.
+  void beginLine(std::string_view line);
+
+  // Decodes the stored line into entry().
+  void decode();
+
+  const StationEntry& entry() const { return entry_; }
+
+ private:
+  struct RawPosition;
+
+  void findSourceCall(std::string_view working);
+  bool findNmeaPosition(RawPosition& raw);
+  void findAprsPosition(std::string_view working, RawPosition& raw);
+  bool storePosition(const RawPosition& raw);
+  void findPhg(std::string_view working);
+
+  const Clock& clock_;
+  StationEntry entry_;
+  // The reception time text changes once a second; it is formatted again
+  // only when the clock has moved on.
+  CalendarTime stampedClock_{std::numeric_limits<int>::min(), 0, 0, 0, 0, 0, 0};
+  FixedText<32> stampText_;
+};
+
+}  // namespace tervane

@@ -1,0 +1,78 @@
+#include "tnc/position_report.h"
+
+#include <cmath>
+
+#include "app/text_format.h"
+
+namespace tervane {
+
+namespace {
+
+// Truncates toward zero and holds the result to one decimal digit without
+// ever converting an out-of-range double to int.
+char phgDigit(double value) {
+  if (!(value >= 1.0)) return '0';  // also NaN
+  if (value >= 9.0) return '9';
+  return static_cast<char>('0' + static_cast<int>(value));
+}
+
+}  // namespace
+
+std::string computePhg(double powerW, double heightFt, double gainDb, double directionDeg) {
+  const double power = powerW < 0.0 ? 0.0 : std::sqrt(powerW);
+  const double height = heightFt < 20.0 ? 0.0 : std::log2(heightFt / 10.0);
+  double direction = directionDeg;
+  if (direction < 0.0) {
+    // Adding whole turns of 360 is a remainder; fmod keeps -inf from looping.
+    direction = std::fmod(direction, 360.0);
+    if (direction < 0.0) direction += 360.0;
+  }
+  const double directivity = (direction + 22.5) / 45.0;
+  std::string digits(4, '0');
+  digits[0] = phgDigit(power);
+  digits[1] = phgDigit(height);
+  digits[2] = phgDigit(gainDb);
+  digits[3] = phgDigit(directivity);
+  return digits;
+}
+
+double toDegreesMinutes(double decimalDeg) {
+  const double a = std::fabs(decimalDeg);
+  const double d = std::trunc(a);
+  return (d + (a - d) * 0.6) * 100.0;
+}
+
+std::string buildPositionReport(const CalendarTime& utc, double latDeg, char latLetter, double lonDeg,
+                                char lonLetter, bool mobile, std::string_view phgDigits,
+                                std::string_view comment) {
+  const std::string phg(phgDigits);
+  const std::string text(comment);
+  if (mobile) {
+    return textf("/%02d%02d%02dz%07.2f%c/%08.2f%c>PHG%s/%s\r", utc.day, utc.hour, utc.minute,
+                 toDegreesMinutes(latDeg), latLetter, toDegreesMinutes(lonDeg), lonLetter, phg.c_str(),
+                 text.c_str());
+  }
+  return textf("/%02d%02d%02dz%07.2f%c/%08.2f%c-PHG%s/%s\r", utc.day, utc.hour, utc.minute,
+               toDegreesMinutes(latDeg), latLetter, toDegreesMinutes(lonDeg), lonLetter, phg.c_str(),
+               text.c_str());
+}
+
+std::string buildF2Text(const CalendarTime& utc, double latDeg, char latLetter, double lonDeg,
+                        char lonLetter, bool mobile, std::string_view phgDigits, std::string_view comment) {
+  return kConverseEscape +
+         buildPositionReport(utc, latDeg, latLetter, lonDeg, lonLetter, mobile, phgDigits, comment);
+}
+
+std::string buildBeaconText(double latDeg, double lonDeg, std::string_view phgDigits, std::string_view comment) {
+  const std::string phg(phgDigits);
+  const std::string text(comment);
+  return textf("BTEXT =%07.2f%c/%08.2f%c-PHG%s/%s\r", toDegreesMinutes(latDeg), latitudeLetter(latDeg),
+               toDegreesMinutes(lonDeg), longitudeLetter(lonDeg), phg.c_str(), text.c_str());
+}
+
+std::string buildEmailLine(std::string_view address) {
+  const std::string to(address);
+  return textf(":EMAIL    :%s ", to.c_str());
+}
+
+}  // namespace tervane
