@@ -1,10 +1,16 @@
 #include "app/application.h"
 
+#include <chrono>
+#include <cstdlib>
+
 #include "app/coordination.h"
 #include "app/main_console.h"
 #include "app/station_settings.h"
 #include "app/transmit_courier.h"
 #include "platform/qt_profile_store.h"
+#include "aprs/station_windows.h"
+#include "dialogs/dialog_commands.h"
+#include "tnc/tnc_link.h"
 
 namespace tervane {
 
@@ -15,23 +21,39 @@ int runApplication(QApplication& qtApp) {
 
 int runApplication(QApplication& qtApp, ProfileStore& store) {
   Coordination shared;
+  SystemClock clock;
   StationSettings settings;
   settings.load(store);
-  int status = 0;
-  {
-    TransmitCourier courier(shared);
-    MainConsole console(settings, shared, courier);
-    ConsoleCommands commands;
-    console.setCommands(commands);
-    console.initialise();
-    console.show();
-    status = qtApp.exec();
-    // Workers other than the TNC worker end with the process.
-    shared.events.gpsStop.raise();
-    shared.events.trackerStop.raise();
-  }
+  TransmitCourier courier(shared);
+  MainConsole console(settings, shared, courier);
+  PositionWindow positionWindow(shared, &console);
+  StationsWindow stationsWindow([&console](const std::string& text) { return console.sendToTnc(text); }, &console);
+  StationWindowsSink stationSink(positionWindow, stationsWindow);
+  TncLink tnc(console, clock, &store);
+  tnc.setStationSink(&stationSink);
+  tnc.attach();
+  ConsoleCommands& commands = console.commands();
+  commands.showPositionWindow = [&positionWindow] {
+    positionWindow.show();
+    positionWindow.raise();
+  };
+  commands.showStationsWindow = [&stationsWindow] {
+    stationsWindow.show();
+    stationsWindow.raise();
+  };
+  attachDialogCommands(console);
+  console.initialise();
+  console.show();
+  const int status = qtApp.exec();
+
   settings.save(store);
   store.flush();
+  // The GPS and tracker workers end with the program; give every worker a
+  // moment to finish its pass, and leave at once if one is stuck in a device.
+  shared.events.gpsStop.raise();
+  shared.events.trackerStop.raise();
+  tnc.close();
+  if (!WorkerThread::joinAll(std::chrono::milliseconds(3000))) std::quick_exit(status);
   return status;
 }
 

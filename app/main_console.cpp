@@ -257,6 +257,13 @@ void MainConsole::appendMonitorLine(const QString& line) {
   bar->setValue(bar->maximum());
 }
 
+void MainConsole::appendMonitorLines(const QStringList& lines) {
+  if (lines.isEmpty()) return;
+  monitor_->appendPlainText(lines.join(QLatin1Char('\n')));
+  QScrollBar* bar = monitor_->verticalScrollBar();
+  bar->setValue(bar->maximum());
+}
+
 void MainConsole::clearMonitor() { monitor_->clear(); }
 
 void MainConsole::setTncMenuOpen(bool open) {

@@ -58,6 +58,7 @@ class MainConsole : public QMainWindow {
   // position, sets the initial menu states.
   void initialise();
   void setCommands(ConsoleCommands commands) { commands_ = std::move(commands); }
+  ConsoleCommands& commands() { return commands_; }
 
   // Menu items by name ("tncOpen", "captureStart", "filterHighlight", ...).
   QAction* action(const QString& name) const;
@@ -79,6 +80,7 @@ class MainConsole : public QMainWindow {
   void showPosition(const StationPosition& position);
   // Appends one line to the console and keeps the last line in view.
   void appendMonitorLine(const QString& line);
+  void appendMonitorLines(const QStringList& lines);
   void clearMonitor();
   // Menu states that the workers' links set.
   void setTncMenuOpen(bool open);

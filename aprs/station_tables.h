@@ -1,0 +1,66 @@
+#pragma once
+// The two tables of stations heard: the last decoded position of every
+// station (one row per callsign) and the list of every distinct callsign.
+// Both are kept sorted by byte order of the callsign (case matters). They
+// tell their view what changed, and when the view is to be refilled as a
+// whole: every time the count passes a threshold that starts at 10 and grows
+// by 10.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/fixed_text.h"
+#include "aprs/station_entry.h"
+
+namespace tervane {
+
+// What one addition did to the table.
+struct TableChange {
+  enum Kind { Inserted, Updated, Unchanged } kind = Unchanged;
+  std::size_t row = 0;
+  bool refill = false;  // the view is to be emptied and refilled in order
+};
+
+class PositionTable {
+ public:
+  // Adds a new station in order, or replaces the known station's row whole
+  // while keeping its tracked flag.
+  TableChange addOrUpdate(const StationEntry& entry);
+  std::size_t size() const { return rows_.size(); }
+  const StationEntry& row(std::size_t i) const { return *rows_[i]; }
+  // Inverts a row's tracked flag; returns the new value.
+  bool toggleTracked(std::size_t i);
+  // Removes the given rows (any order; duplicates ignored).
+  void remove(std::vector<std::size_t> rows);
+  void clear() { rows_.clear(); }
+  int refreshThreshold() const { return refreshThreshold_; }
+
+ private:
+  std::vector<std::unique_ptr<StationEntry>> rows_;
+  int refreshThreshold_ = 10;
+};
+
+class StationList {
+ public:
+  // Adds a callsign not yet listed; a known one changes nothing.
+  TableChange addCallsign(std::string_view call);
+  std::size_t size() const { return calls_.size(); }
+  std::string_view at(std::size_t i) const { return calls_[i].view(); }
+  void remove(std::vector<std::size_t> rows);
+  void clear() { calls_.clear(); }
+  int refreshThreshold() const { return refreshThreshold_; }
+
+ private:
+  std::vector<FixedText<32>> calls_;
+  int refreshThreshold_ = 10;
+};
+
+// The texts Confirm sends for the selected callsigns, in list order: each
+// "\x03" "conv\rQSL " followed by callsigns, each with a blank, and a CR, and
+// never longer than maxLength; a selection too long for one text goes out as
+// several.
+std::vector<std::string> qslTexts(const std::vector<std::string>& calls, std::size_t maxLength = 255);
+
+}  // namespace tervane

@@ -1,0 +1,301 @@
+#include "aprs/station_windows.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+
+namespace tervane {
+
+namespace {
+
+struct Column {
+  const char* title;
+  int widthPx;
+};
+constexpr Column kPositionColumns[] = {{"Callsign", 90}, {"Tracked", 60},  {"Sent", 110}, {"Received", 110},
+                                       {"Latitude", 80}, {"Longitude", 90}, {"PHG", 40}};
+constexpr int kColumnCount = 7;
+constexpr Qt::WindowFlags kNoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::vector<std::size_t> rowsOf(const QItemSelectionModel* selection) {
+  std::vector<std::size_t> rows;
+  for (const QModelIndex& index : selection->selectedRows()) rows.push_back(static_cast<std::size_t>(index.row()));
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+}  // namespace
+
+// The position table as the list view shows it, one line per row.
+class PositionModel final : public QAbstractTableModel {
+ public:
+  explicit PositionModel(const PositionTable& table, QObject* parent) : QAbstractTableModel(parent), table_(table) {}
+  int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : static_cast<int>(shownRows_);
+  }
+  int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : kColumnCount; }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumnCount)
+      return QString::fromLatin1(kPositionColumns[section].title);
+    return {};
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    const StationEntry& e = table_.row(static_cast<std::size_t>(index.row()));
+    switch (index.column()) {
+      case 0: return latin1(e.sourceCall.view());
+      case 1: return e.tracked ? QStringLiteral("Yes") : QStringLiteral("No");
+      case 2: return latin1(e.sentTime.view());
+      case 3: return latin1(e.receivedTime.view());
+      case 4: return latin1(e.latitudeText.view());
+      case 5: return latin1(e.longitudeText.view());
+      case 6: return latin1(e.phgDigits.view());
+      default: return {};
+    }
+  }
+  void inserted(std::size_t row) {
+    beginInsertRows({}, static_cast<int>(row), static_cast<int>(row));
+    shownRows_ = table_.size();
+    endInsertRows();
+  }
+  void changed(std::size_t row) {
+    emit dataChanged(index(static_cast<int>(row), 0), index(static_cast<int>(row), kColumnCount - 1));
+  }
+  void refill() {
+    beginResetModel();
+    shownRows_ = table_.size();
+    endResetModel();
+  }
+
+ private:
+  const PositionTable& table_;
+  std::size_t shownRows_ = 0;
+};
+
+class StationListModel final : public QAbstractListModel {
+ public:
+  explicit StationListModel(const StationList& list, QObject* parent) : QAbstractListModel(parent), list_(list) {}
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(shown_); }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    return latin1(list_.at(static_cast<std::size_t>(index.row())));
+  }
+  void inserted(std::size_t row) {
+    beginInsertRows({}, static_cast<int>(row), static_cast<int>(row));
+    shown_ = list_.size();
+    endInsertRows();
+  }
+  void refill() {
+    beginResetModel();
+    shown_ = list_.size();
+    endResetModel();
+  }
+
+ private:
+  const StationList& list_;
+  std::size_t shown_ = 0;
+};
+
+PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
+    : QDialog(parent, kNoCloseBox), shared_(shared) {
+  setWindowTitle(QStringLiteral("Received Position Data"));
+  setModal(false);
+  model_ = new PositionModel(table_, this);
+  view_ = new QTableView(this);
+  view_->setObjectName(QStringLiteral("positionList"));
+  view_->setModel(model_);
+  view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view_->verticalHeader()->hide();
+  view_->setShowGrid(false);
+  view_->setWordWrap(false);
+  view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+  resetColumns();
+
+  const auto button = [this](const char* caption) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    b->setAutoDefault(false);
+    return b;
+  };
+  toggleTrack_ = button("Toggle Track");
+  delete_ = button("Delete");
+  clear_ = button("Clear");
+  dismiss_ = button("Dismiss");
+  toggleTrack_->setEnabled(false);
+  shared_.gpsLinkUp = false;
+  connect(toggleTrack_, &QPushButton::clicked, this, [this] { toggleTrack(); });
+  connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
+  connect(clear_, &QPushButton::clicked, this, [this] { clearAll(); });
+  connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
+  resize(680, 340);
+}
+
+PositionWindow::~PositionWindow() = default;
+
+void PositionWindow::resetColumns() {
+  for (int c = 0; c < kColumnCount; ++c) view_->setColumnWidth(c, kPositionColumns[c].widthPx);
+}
+
+void PositionWindow::addOrUpdate(const StationEntry& entry) {
+  const TableChange change = table_.addOrUpdate(entry);
+  const StationEntry& row = table_.row(change.row);
+  if (change.kind == TableChange::Updated && row.tracked && shared_.events.gpsUploadReady.wait(0)) {
+    toggleTrack_->setEnabled(false);
+    shared_.waypointBatch.waypoints.assign(1, Waypoint{row.sourceCall, row.latitudeDeg, row.longitudeDeg});
+    shared_.events.gpsUploadRequest.raise();
+  }
+  if (change.refill) {
+    resetColumns();
+    model_->refill();
+  } else if (change.kind == TableChange::Inserted) {
+    model_->inserted(change.row);
+  } else {
+    model_->changed(change.row);
+  }
+}
+
+std::vector<std::size_t> PositionWindow::selectedRows() const { return rowsOf(view_->selectionModel()); }
+
+void PositionWindow::setToggleTrackEnabled(bool enabled) { toggleTrack_->setEnabled(enabled); }
+
+void PositionWindow::toggleTrack() {
+  // The batch is free once the GPS worker has sent the previous one; the
+  // button is grayed until then, so the token is normally there at once.
+  if (!shared_.events.gpsUploadReady.wait(0)) {
+    QTimer::singleShot(50, this, [this] { toggleTrack(); });
+    return;
+  }
+  const std::vector<std::size_t> rows = selectedRows();
+  WaypointBatch batch;
+  for (std::size_t r : rows) {
+    if (table_.toggleTracked(r)) {
+      const StationEntry& e = table_.row(r);
+      batch.waypoints.push_back(Waypoint{e.sourceCall, e.latitudeDeg, e.longitudeDeg});
+    }
+    model_->changed(r);
+  }
+  if (batch.waypoints.empty()) {
+    shared_.events.gpsUploadReady.raise();
+    return;
+  }
+  toggleTrack_->setEnabled(false);
+  shared_.waypointBatch = std::move(batch);
+  shared_.events.gpsUploadRequest.raise();
+}
+
+void PositionWindow::deleteSelected() {
+  table_.remove(selectedRows());
+  view_->clearSelection();
+  model_->refill();
+}
+
+void PositionWindow::clearAll() {
+  table_.clear();
+  model_->refill();
+}
+
+void PositionWindow::reject() { hide(); }
+
+void PositionWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  layoutControls();
+}
+
+void PositionWindow::layoutControls() {
+  const int cx = width();
+  const int cy = height();
+  view_->setGeometry(20, 30, cx - 50, cy - 110);
+  int w = 0;
+  int h = 0;
+  for (QPushButton* b : {toggleTrack_, delete_, clear_, dismiss_}) {
+    w = std::max(w, b->sizeHint().width());
+    h = std::max(h, b->sizeHint().height());
+  }
+  toggleTrack_->setGeometry(cx / 2 - 2 * w - 45, cy - 50, w, h);
+  delete_->setGeometry(cx / 2 - w - 15, cy - 50, w, h);
+  clear_->setGeometry(cx / 2 + 15, cy - 50, w, h);
+  dismiss_->setGeometry(cx / 2 + w + 45, cy - 50, w, h);
+}
+
+StationsWindow::StationsWindow(std::function<bool(const std::string&)> sendToTnc, QWidget* parent)
+    : QDialog(parent, kNoCloseBox), sendToTnc_(std::move(sendToTnc)) {
+  setWindowTitle(QStringLiteral("Received Stations"));
+  setModal(false);
+  model_ = new StationListModel(list_, this);
+  view_ = new QListView(this);
+  view_->setObjectName(QStringLiteral("stationList"));
+  view_->setModel(model_);
+  view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view_->setGeometry(45, 35, 130, 230);
+  const auto button = [this](const char* caption, int y, auto handler) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    b->setAutoDefault(false);
+    b->setGeometry(205, y, 80, 26);
+    connect(b, &QPushButton::clicked, this, handler);
+  };
+  button("Confirm", 55, [this] { confirm(); });
+  button("Delete", 110, [this] { deleteSelected(); });
+  button("Clear", 165, [this] { clearAll(); });
+  button("Dismiss", 220, [this] { hide(); });
+  setFixedSize(330, 300);
+}
+
+StationsWindow::~StationsWindow() = default;
+
+void StationsWindow::addCallsign(std::string_view call) {
+  const TableChange change = list_.addCallsign(call);
+  if (change.kind != TableChange::Inserted) return;
+  if (change.refill) {
+    model_->refill();
+  } else {
+    model_->inserted(change.row);
+  }
+}
+
+std::vector<std::size_t> StationsWindow::selectedRows() const { return rowsOf(view_->selectionModel()); }
+
+void StationsWindow::confirm() {
+  std::vector<std::string> calls;
+  for (std::size_t r : selectedRows()) calls.emplace_back(list_.at(r));
+  for (const std::string& text : qslTexts(calls)) sendToTnc_(text);
+}
+
+void StationsWindow::deleteSelected() {
+  list_.remove(selectedRows());
+  view_->clearSelection();
+  model_->refill();
+}
+
+void StationsWindow::clearAll() {
+  list_.clear();
+  model_->refill();
+}
+
+void StationsWindow::reject() { hide(); }
+
+void StationWindowsSink::addCallsign(std::string_view call) {
+  StationsWindow* w = stations_;
+  QMetaObject::invokeMethod(
+      w, [w, c = std::string(call)] { w->addCallsign(c); }, Qt::QueuedConnection);
+}
+
+void StationWindowsSink::addOrUpdate(const StationEntry& entry) {
+  PositionWindow* w = positions_;
+  auto copy = std::make_shared<StationEntry>(entry);
+  QMetaObject::invokeMethod(
+      w, [w, copy] { w->addOrUpdate(*copy); }, Qt::QueuedConnection);
+}
+
+}  // namespace tervane

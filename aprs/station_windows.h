@@ -1,0 +1,102 @@
+#pragma once
+// The "Received Position Data" and "Received Stations" windows. Both are
+// created hidden when the main window starts and live until the program
+// ends; "Dismiss" hides them. Stations reach them from the TNC worker through
+// StationWindowsSink, which hands every entry to the user-interface thread,
+// so the tables and their views are only ever touched there.
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "app/coordination.h"
+#include "aprs/station_tables.h"
+#include "tnc/tnc_worker.h"
+
+class QPushButton;
+class QTableView;
+class QListView;
+
+namespace tervane {
+
+class PositionModel;
+class StationListModel;
+
+class PositionWindow : public QDialog {
+ public:
+  PositionWindow(Coordination& shared, QWidget* parent = nullptr);
+  ~PositionWindow() override;
+
+  void addOrUpdate(const StationEntry& entry);
+  const PositionTable& table() const { return table_; }
+  QTableView* view() const { return view_; }
+  QPushButton* toggleTrackButton() const { return toggleTrack_; }
+  QPushButton* deleteButton() const { return delete_; }
+  QPushButton* clearButton() const { return clear_; }
+  QPushButton* dismissButton() const { return dismiss_; }
+  // The GPS worker enables "Toggle Track" while a Garmin link is up.
+  void setToggleTrackEnabled(bool enabled);
+  void toggleTrack();
+  void deleteSelected();
+  void clearAll();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void reject() override;  // Escape hides the window like Dismiss
+
+ private:
+  std::vector<std::size_t> selectedRows() const;
+  void resetColumns();
+  void layoutControls();
+
+  Coordination& shared_;
+  PositionTable table_;
+  PositionModel* model_ = nullptr;
+  QTableView* view_ = nullptr;
+  QPushButton* toggleTrack_ = nullptr;
+  QPushButton* delete_ = nullptr;
+  QPushButton* clear_ = nullptr;
+  QPushButton* dismiss_ = nullptr;
+};
+
+class StationsWindow : public QDialog {
+ public:
+  // sendToTnc hands one text to the TNC worker without blocking.
+  StationsWindow(std::function<bool(const std::string&)> sendToTnc, QWidget* parent = nullptr);
+  ~StationsWindow() override;
+
+  void addCallsign(std::string_view call);
+  const StationList& list() const { return list_; }
+  QListView* view() const { return view_; }
+  void confirm();
+  void deleteSelected();
+  void clearAll();
+
+ protected:
+  void reject() override;
+
+ private:
+  std::vector<std::size_t> selectedRows() const;
+
+  std::function<bool(const std::string&)> sendToTnc_;
+  StationList list_;
+  StationListModel* model_ = nullptr;
+  QListView* view_ = nullptr;
+};
+
+// The TNC worker's station sink: queues each callsign and entry for the user
+// interface thread and returns at once.
+class StationWindowsSink final : public StationSink {
+ public:
+  StationWindowsSink(PositionWindow& positions, StationsWindow& stations)
+      : positions_(&positions), stations_(&stations) {}
+  void addCallsign(std::string_view call) override;
+  void addOrUpdate(const StationEntry& entry) override;
+
+ private:
+  PositionWindow* positions_;
+  StationsWindow* stations_;
+};
+
+}  // namespace tervane

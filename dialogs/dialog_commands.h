@@ -1,0 +1,12 @@
+#pragma once
+// Connects the settings, address book and filter strings dialogs to the main
+// console's menu: each command runs its dialog on a copy and, when confirmed,
+// stores the result into the settings record and the working values.
+
+namespace tervane {
+
+class MainConsole;
+
+void attachDialogCommands(MainConsole& console);
+
+}  // namespace tervane

@@ -1,0 +1,291 @@
+#include "dialogs/settings_dialogs.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/text_format.h"
+#include "tnc/tnc_setup.h"
+
+namespace tervane {
+
+namespace {
+
+constexpr int kNumberFieldChars = 31;  // a number is read from this many leading characters
+constexpr int kCallsignChars = 31;
+constexpr int kTextSettingChars = 63;
+
+QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+std::string bytesOf(const QString& s, int limit) { return s.left(limit).toLatin1().toStdString(); }
+
+// A drop-down list showing the entry at index, or no selection when the index
+// is no entry of the list.
+QComboBox* makeList(QWidget* parent, const QStringList& entries, int index) {
+  auto* list = new QComboBox(parent);
+  list->addItems(entries);
+  list->setCurrentIndex(index >= 0 && index < entries.size() ? index : -1);
+  return list;
+}
+
+QPushButton* addOkCancel(QDialog* dialog, QBoxLayout* layout) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  (void)cancel;
+  ok->setDefault(true);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  // The keyboard focus starts on OK.
+  QTimer::singleShot(0, ok, [ok] { ok->setFocus(); });
+  return ok;
+}
+
+}  // namespace
+
+TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* parent) : QDialog(parent), edit_(edit) {
+  setWindowTitle(QStringLiteral("TNC/APRS Settings"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+  int row = 0;
+  const auto addRow = [&](const char* caption, QWidget* w, const char* unit = nullptr) {
+    grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+    grid->addWidget(w, row, 1);
+    if (unit != nullptr) grid->addWidget(new QLabel(QString::fromLatin1(unit), this), row, 2);
+    ++row;
+  };
+
+  QStringList models;
+  for (const char* m : kTncModelNames) models << QString::fromLatin1(m);
+  model_ = makeList(this, models, edit_.model);
+  model_->setEditable(true);
+  model_->setInsertPolicy(QComboBox::NoInsert);
+  if (model_->currentIndex() < 0) model_->setEditText(QString());
+  baud_ = makeList(this, {QStringLiteral("1200"), QStringLiteral("4800"), QStringLiteral("9600")}, edit_.baudIndex);
+  port_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")},
+                   edit_.portIndex);
+  addRow("TNC Type", model_);
+  addRow("Baud Rate", baud_);
+  addRow("Port Number", port_);
+  // A list's choice is taken when its drop-down closes on an entry.
+  connect(model_, &QComboBox::activated, this, [this](int i) { edit_.model = i; });
+  connect(baud_, &QComboBox::activated, this, [this](int i) { edit_.baudIndex = i; });
+  connect(port_, &QComboBox::activated, this, [this](int i) { edit_.portIndex = i; });
+
+  tncBeacon_ = new QRadioButton(QStringLiteral("TNC Initiates Beacon"), this);
+  pcBeacon_ = new QRadioButton(QStringLiteral("PC Initiates Beacon"), this);
+  auto* group = new QButtonGroup(this);
+  group->addButton(tncBeacon_);
+  group->addButton(pcBeacon_);
+  (edit_.mobile || edit_.tncBeaconOn == 0 ? pcBeacon_ : tncBeacon_)->setChecked(true);
+  grid->addWidget(tncBeacon_, row, 0, 1, 2);
+  ++row;
+  grid->addWidget(pcBeacon_, row, 0, 1, 2);
+  ++row;
+  connect(tncBeacon_, &QRadioButton::clicked, this, [this] {
+    if (edit_.mobile) {
+      // A mobile station always beacons from the PC.
+      edit_.tncBeaconOn = 0;
+      pcBeacon_->setChecked(true);
+    } else {
+      edit_.tncBeaconOn = 1;
+    }
+  });
+  connect(pcBeacon_, &QRadioButton::clicked, this, [this] { edit_.tncBeaconOn = 0; });
+
+  message_ = new QLineEdit(latin1(edit_.comment), this);
+  interval_ = new QLineEdit(latin1(textf("%7.2f", edit_.intervalMinutes)), this);
+  unproto_ = new QLineEdit(latin1(edit_.unproto), this);
+  via_ = new QLineEdit(latin1(edit_.unprotoVia), this);
+  addRow("Beacon Message:", message_);
+  addRow("Beacon Interval:", interval_, "Minutes");
+  addRow("UNPROTO", unproto_);
+  addRow("UNPROTO VIA", via_);
+  connect(message_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.comment = bytesOf(t, kTextSettingChars); });
+  connect(interval_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.intervalMinutes = leadingNumber(bytesOf(t, kNumberFieldChars)); });
+  connect(unproto_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.unproto = bytesOf(t, kTextSettingChars); });
+  connect(via_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kTextSettingChars); });
+  ok_ = addOkCancel(this, layout);
+}
+
+StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* parent)
+    : QDialog(parent), edit_(edit) {
+  setWindowTitle(QStringLiteral("Station Data"));
+  auto* layout = new QVBoxLayout(this);
+  auto* radios = new QHBoxLayout;
+  mobile_ = new QRadioButton(QStringLiteral("Mobile"), this);
+  fixed_ = new QRadioButton(QStringLiteral("Fixed"), this);
+  (edit_.mobile ? mobile_ : fixed_)->setChecked(true);
+  radios->addWidget(mobile_);
+  radios->addWidget(fixed_);
+  radios->addStretch(1);
+  layout->addLayout(radios);
+  connect(mobile_, &QRadioButton::clicked, this, [this] { edit_.mobile = true; });
+  connect(fixed_, &QRadioButton::clicked, this, [this] { edit_.mobile = false; });
+
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+  int row = 0;
+  const auto addField = [&](const char* name, const char* caption, const QString& text, const char* unit) {
+    auto* f = new QLineEdit(text, this);
+    f->setObjectName(QString::fromLatin1(name));
+    grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+    grid->addWidget(f, row, 1);
+    if (unit != nullptr) grid->addWidget(new QLabel(QString::fromLatin1(unit), this), row, 2);
+    ++row;
+    return f;
+  };
+  QLineEdit* call = addField("callsign", "Callsign:", latin1(edit_.callsign), nullptr);
+  connect(call, &QLineEdit::textChanged, this, [this](const QString& t) { edit_.callsign = bytesOf(t, kCallsignChars); });
+  struct NumberField {
+    const char* name;
+    const char* caption;
+    const char* format;
+    const char* unit;
+    double StationDataEdit::*value;
+  };
+  const NumberField numbers[] = {
+      {"latitude", "Latitude:", "%10.6f", "Degrees", &StationDataEdit::latitudeDeg},
+      {"longitude", "Longitude:", "%10.6f", "Degrees", &StationDataEdit::longitudeDeg},
+      {"power", "Power", "%6.2f", "Watts", &StationDataEdit::powerW},
+      {"height", "Height", "%6.2f", "Feet", &StationDataEdit::heightFt},
+      {"gain", "Antenna Gain:", "%6.2f", "dB.", &StationDataEdit::gainDb},
+      {"direction", "Antenna Direction:", "%6.2f", "Degrees", &StationDataEdit::directionDeg},
+  };
+  for (const NumberField& n : numbers) {
+    const double v = edit_.*(n.value);
+    const std::string shown = std::string_view(n.format) == "%10.6f" ? textf("%10.6f", v) : textf("%6.2f", v);
+    QLineEdit* f = addField(n.name, n.caption, latin1(shown), n.unit);
+    double StationDataEdit::*member = n.value;
+    connect(f, &QLineEdit::textChanged, this,
+            [this, member](const QString& t) { edit_.*member = leadingNumber(bytesOf(t, kNumberFieldChars)); });
+  }
+  grid->addWidget(new QLabel(QStringLiteral("(0 Degrees for Omni)"), this), row, 1);
+  ok_ = addOkCancel(this, layout);
+}
+
+QLineEdit* StationDataDialog::field(const char* name) const {
+  return findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+GpsSettingsDialog::GpsSettingsDialog(int gpsPortNumber, int gpsType, QWidget* parent)
+    : QDialog(parent), port_(gpsPortNumber), type_(gpsType) {
+  setWindowTitle(QStringLiteral("GPS Receiver Settings"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+  portList_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
+                              QStringLiteral("COM4")},
+                       port_);
+  typeList_ = makeList(this, {QStringLiteral("Garmin"), QStringLiteral("NMEA Readonly")}, type_);
+  grid->addWidget(new QLabel(QStringLiteral("Port Number:"), this), 0, 0);
+  grid->addWidget(portList_, 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("GPSR Type:"), this), 1, 0);
+  grid->addWidget(typeList_, 1, 1);
+  connect(portList_, &QComboBox::activated, this, [this](int i) { port_ = i; });
+  connect(typeList_, &QComboBox::activated, this, [this](int i) { type_ = i; });
+  addOkCancel(this, layout);
+}
+
+AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), edit_(edit) {
+  setWindowTitle(QStringLiteral("Select/Edit Email Address"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+  nickname_ = new QComboBox(this);
+  nickname_->setEditable(true);
+  nickname_->setInsertPolicy(QComboBox::NoInsert);
+  nickname_->setMinimumWidth(260);
+  address_ = new QLineEdit(this);
+  grid->addWidget(new QLabel(QStringLiteral("Nickname:"), this), 0, 0);
+  grid->addWidget(nickname_, 0, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Address:"), this), 1, 0);
+  grid->addWidget(address_, 1, 1);
+  auto* buttons = new QHBoxLayout;
+  delete_ = new QPushButton(QStringLiteral("Delete"), this);
+  add_ = new QPushButton(QStringLiteral("Add"), this);
+  close_ = new QPushButton(QStringLiteral("Close"), this);
+  for (QPushButton* b : {delete_, add_, close_}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  layout->addLayout(buttons);
+  fillList();
+  showSelected();
+
+  connect(nickname_, &QComboBox::activated, this, [this](int i) {
+    if (i < 0 || i >= edit_.count) return;
+    edit_.selected = i;
+    showSelected();
+  });
+  connect(address_, &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (edit_.selected >= 0 && edit_.selected < kAddressBookSlots)
+      edit_.addresses[static_cast<std::size_t>(edit_.selected)] = t.toLatin1().toStdString();
+  });
+  connect(nickname_, &QComboBox::editTextChanged, this, [this](const QString& t) {
+    const int i = edit_.selected;
+    if (i < 0 || i >= kAddressBookSlots) return;
+    edit_.nicknames[static_cast<std::size_t>(i)] = t.toLatin1().toStdString();
+    // The list item of the entry shows the new nickname in place.
+    const QSignalBlocker block(nickname_);
+    const int cursor = nickname_->lineEdit()->cursorPosition();
+    if (i < nickname_->count()) {
+      nickname_->setItemText(i, t);
+    } else {
+      nickname_->addItem(t);
+    }
+    nickname_->setCurrentIndex(i);
+    nickname_->setEditText(t);
+    nickname_->lineEdit()->setCursorPosition(cursor);
+  });
+  connect(add_, &QPushButton::clicked, this, [this] {
+    if (!edit_.add()) return;
+    const QSignalBlocker blockList(nickname_);
+    const QSignalBlocker blockAddress(address_);
+    nickname_->setCurrentIndex(-1);
+    nickname_->setEditText(QString());
+    address_->clear();
+    nickname_->setFocus();
+  });
+  connect(delete_, &QPushButton::clicked, this, [this] {
+    if (!edit_.removeSelected()) return;
+    fillList();
+    showSelected();
+  });
+  connect(close_, &QPushButton::clicked, this, [this] { accept(); });
+}
+
+void AddressBookDialog::fillList() {
+  const QSignalBlocker block(nickname_);
+  nickname_->clear();
+  for (int i = 0; i < edit_.count; ++i) nickname_->addItem(latin1(edit_.nicknames[static_cast<std::size_t>(i)]));
+}
+
+void AddressBookDialog::showSelected() {
+  const QSignalBlocker blockList(nickname_);
+  const QSignalBlocker blockAddress(address_);
+  const int i = edit_.selected;
+  const bool inBook = i >= 0 && i < edit_.count;
+  nickname_->setCurrentIndex(inBook ? i : -1);
+  nickname_->setEditText(inBook ? latin1(edit_.nicknames[static_cast<std::size_t>(i)]) : QString());
+  address_->setText(inBook ? latin1(edit_.addresses[static_cast<std::size_t>(i)]) : QString());
+}
+
+void AddressBookDialog::reject() { accept(); }
+
+}  // namespace tervane

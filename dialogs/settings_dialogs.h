@@ -1,0 +1,102 @@
+#pragma once
+// The settings dialogs. Each edits a working copy, changed at once by every
+// control; the caller stores the copy when the dialog is confirmed.
+
+#include <QDialog>
+
+#include "dialogs/settings_edits.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tervane {
+
+class TncSettingsDialog : public QDialog {
+ public:
+  TncSettingsDialog(const TncSettingsEdit& edit, QWidget* parent = nullptr);
+  const TncSettingsEdit& edit() const { return edit_; }
+
+  QComboBox* modelList() const { return model_; }
+  QComboBox* baudList() const { return baud_; }
+  QComboBox* portList() const { return port_; }
+  QRadioButton* tncBeaconButton() const { return tncBeacon_; }
+  QRadioButton* pcBeaconButton() const { return pcBeacon_; }
+  QLineEdit* messageField() const { return message_; }
+  QLineEdit* intervalField() const { return interval_; }
+  QLineEdit* unprotoField() const { return unproto_; }
+  QLineEdit* unprotoViaField() const { return via_; }
+  QPushButton* okButton() const { return ok_; }
+
+ private:
+  TncSettingsEdit edit_;
+  QComboBox* model_ = nullptr;
+  QComboBox* baud_ = nullptr;
+  QComboBox* port_ = nullptr;
+  QRadioButton* tncBeacon_ = nullptr;
+  QRadioButton* pcBeacon_ = nullptr;
+  QLineEdit* message_ = nullptr;
+  QLineEdit* interval_ = nullptr;
+  QLineEdit* unproto_ = nullptr;
+  QLineEdit* via_ = nullptr;
+  QPushButton* ok_ = nullptr;
+};
+
+class StationDataDialog : public QDialog {
+ public:
+  StationDataDialog(const StationDataEdit& edit, QWidget* parent = nullptr);
+  const StationDataEdit& edit() const { return edit_; }
+  QLineEdit* field(const char* name) const;
+  QRadioButton* mobileButton() const { return mobile_; }
+  QRadioButton* fixedButton() const { return fixed_; }
+  QPushButton* okButton() const { return ok_; }
+
+ private:
+  StationDataEdit edit_;
+  QRadioButton* mobile_ = nullptr;
+  QRadioButton* fixed_ = nullptr;
+  QPushButton* ok_ = nullptr;
+};
+
+class GpsSettingsDialog : public QDialog {
+ public:
+  GpsSettingsDialog(int gpsPortNumber, int gpsType, QWidget* parent = nullptr);
+  int portIndex() const { return port_; }
+  int typeIndex() const { return type_; }
+  QComboBox* portList() const { return portList_; }
+  QComboBox* typeList() const { return typeList_; }
+
+ private:
+  int port_;
+  int type_;
+  QComboBox* portList_ = nullptr;
+  QComboBox* typeList_ = nullptr;
+};
+
+class AddressBookDialog : public QDialog {
+ public:
+  AddressBookDialog(const AddressBookEdit& edit, QWidget* parent = nullptr);
+  const AddressBookEdit& edit() const { return edit_; }
+  QComboBox* nicknameList() const { return nickname_; }
+  QLineEdit* addressField() const { return address_; }
+  QPushButton* addButton() const { return add_; }
+  QPushButton* deleteButton() const { return delete_; }
+  QPushButton* closeButton() const { return close_; }
+
+ protected:
+  void reject() override;  // Escape closes and keeps the edits
+
+ private:
+  void fillList();
+  void showSelected();
+
+  AddressBookEdit edit_;
+  QComboBox* nickname_ = nullptr;
+  QLineEdit* address_ = nullptr;
+  QPushButton* add_ = nullptr;
+  QPushButton* delete_ = nullptr;
+  QPushButton* close_ = nullptr;
+};
+
+}  // namespace tervane

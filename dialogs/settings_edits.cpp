@@ -1,0 +1,127 @@
+#include "dialogs/settings_edits.h"
+
+#include <algorithm>
+
+#include "app/text_format.h"
+#include "tnc/position_report.h"
+
+namespace tervane {
+
+template <std::size_t N>
+void storeNumber(FixedText<N>& field, double value) {
+  const std::string text = textf("%f", value);
+  if (text.size() <= FixedText<N>::kMaxLength) field = text;
+}
+template void storeNumber<32>(FixedText<32>& field, double value);
+
+TncSettingsEdit loadTncSettings(const StationSettings& s) {
+  TncSettingsEdit e;
+  e.mobile = s.mobile != 0;
+  e.baudIndex = s.baudRate;
+  e.portIndex = s.portNumber;
+  e.unproto = s.unproto.str();
+  e.unprotoVia = s.unprotoVia.str();
+  e.comment = s.message.str();
+  e.intervalMinutes = leadingNumber(s.beaconInterval);
+  e.tncBeaconOn = s.tncBeaconOn;
+  e.model = s.tncType;
+  return e;
+}
+
+void applyTncSettings(const TncSettingsEdit& e, StationSettings& s, WorkingValues& values) {
+  s.tncType = e.model;
+  s.baudRate = e.baudIndex;
+  s.portNumber = e.portIndex;
+  s.tncBeaconOn = e.tncBeaconOn;
+  values.beaconMinutes = e.intervalMinutes;
+  storeNumber(s.beaconInterval, e.intervalMinutes);
+  s.message = e.comment;
+  values.setBeaconComment(s.message);
+  s.unproto = e.unproto;
+  values.setCurrentUnproto(s.unproto);
+  s.unprotoVia = e.unprotoVia;
+  values.tncBeaconFlag = s.tncBeaconOn != 0;
+}
+
+StationDataEdit loadStationData(const StationSettings& s) {
+  StationDataEdit e;
+  e.mobile = s.mobile != 0;
+  e.callsign = s.callsign.str();
+  e.latitudeDeg = leadingNumber(s.latitude);
+  e.longitudeDeg = leadingNumber(s.longitude);
+  e.powerW = leadingNumber(s.power);
+  e.heightFt = leadingNumber(s.height);
+  e.gainDb = leadingNumber(s.gain);
+  e.directionDeg = leadingNumber(s.direction);
+  return e;
+}
+
+void applyStationData(const StationDataEdit& e, StationSettings& s, WorkingValues& values) {
+  s.callsign = e.callsign;
+  storeNumber(s.latitude, e.latitudeDeg);
+  storeNumber(s.longitude, e.longitudeDeg);
+  storeNumber(s.power, e.powerW);
+  storeNumber(s.height, e.heightFt);
+  storeNumber(s.gain, e.gainDb);
+  storeNumber(s.direction, e.directionDeg);
+  s.phg = computePhg(e.powerW, e.heightFt, e.gainDb, e.directionDeg);
+  values.setPhgText(s.phg);
+  s.mobile = e.mobile ? 1 : 0;
+  values.mobileMode = e.mobile;
+  if (e.mobile) s.tncBeaconOn = 0;
+  values.setPosition(leadingNumber(s.latitude), leadingNumber(s.longitude));
+}
+
+bool AddressBookEdit::add() {
+  if (count >= kAddressBookSlots) return false;
+  selected = count;
+  ++count;
+  nicknames[static_cast<std::size_t>(selected)].clear();
+  addresses[static_cast<std::size_t>(selected)].clear();
+  return true;
+}
+
+bool AddressBookEdit::removeSelected() {
+  if (count <= 0) return false;
+  const int gone = selected >= 0 && selected < count ? selected : count - 1;
+  --count;
+  for (int i = gone; i < count; ++i) {
+    nicknames[static_cast<std::size_t>(i)] = nicknames[static_cast<std::size_t>(i) + 1];
+    addresses[static_cast<std::size_t>(i)] = addresses[static_cast<std::size_t>(i) + 1];
+  }
+  for (int i = count; i < kAddressBookSlots; ++i) {
+    nicknames[static_cast<std::size_t>(i)].clear();
+    addresses[static_cast<std::size_t>(i)].clear();
+  }
+  selected = 0;
+  return true;
+}
+
+std::string AddressBookEdit::selectedAddress() const {
+  if (selected < 0 || selected >= kAddressBookSlots) return {};
+  return addresses[static_cast<std::size_t>(selected)];
+}
+
+AddressBookEdit loadAddressBook(const StationSettings& s) {
+  AddressBookEdit e;
+  e.count = std::clamp<int>(s.emailNumber, 0, kAddressBookSlots);
+  e.selected = s.emailSelected;
+  if (e.selected < 0 || e.selected >= kAddressBookSlots) e.selected = 0;
+  for (int i = 0; i < e.count; ++i) {
+    e.nicknames[static_cast<std::size_t>(i)] = s.nickname[static_cast<std::size_t>(i)].str();
+    e.addresses[static_cast<std::size_t>(i)] = s.address[static_cast<std::size_t>(i)].str();
+  }
+  return e;
+}
+
+void applyAddressBook(const AddressBookEdit& e, StationSettings& s, WorkingValues& values) {
+  values.setEmailAddress(FixedText<64>(e.selectedAddress()).view());
+  s.emailNumber = e.count;
+  s.emailSelected = e.selected;
+  for (int i = 0; i < e.count && i < kAddressBookSlots; ++i) {
+    s.address[static_cast<std::size_t>(i)] = e.addresses[static_cast<std::size_t>(i)];
+    s.nickname[static_cast<std::size_t>(i)] = e.nicknames[static_cast<std::size_t>(i)];
+  }
+}
+
+}  // namespace tervane

@@ -1,0 +1,194 @@
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "aprs/station_windows.h"
+
+using namespace tervane;
+
+namespace {
+
+StationEntry entry(const char* call, double lat = 42.5, double lon = -71.25) {
+  StationEntry e;
+  e.positionValid = true;
+  e.callsignFound = true;
+  e.sourceCall = call;
+  e.latitudeDeg = lat;
+  e.longitudeDeg = lon;
+  e.latitudeText = "42.500000 N";
+  e.longitudeText = " 71.250000 W";
+  e.phgDigits = "5132";
+  return e;
+}
+
+void selectRows(QAbstractItemView* view, std::initializer_list<int> rows) {
+  view->clearSelection();
+  for (int r : rows) {
+    view->selectionModel()->select(view->model()->index(r, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
+
+}  // namespace
+
+class StationWindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void positionWindowShowsColumnsAndSortedRows() {
+    Coordination shared;
+    PositionWindow w(shared);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Received Position Data"));
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.toggleTrackButton()->isEnabled());
+    const char* titles[] = {"Callsign", "Tracked", "Sent", "Received", "Latitude", "Longitude", "PHG"};
+    const int widths[] = {90, 60, 110, 110, 80, 90, 40};
+    for (int c = 0; c < 7; ++c) {
+      QCOMPARE(w.view()->model()->headerData(c, Qt::Horizontal).toString(), QString::fromLatin1(titles[c]));
+      QCOMPARE(w.view()->columnWidth(c), widths[c]);
+    }
+    for (const char* c : {"C1C", "A1A", "B1B"}) w.addOrUpdate(entry(c));
+    QAbstractItemModel* m = w.view()->model();
+    QCOMPARE(m->rowCount(), 3);
+    QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("A1A"));
+    QCOMPARE(m->index(2, 0).data().toString(), QStringLiteral("C1C"));
+    QCOMPARE(m->index(0, 1).data().toString(), QStringLiteral("No"));
+    QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("5132"));
+  }
+
+  void refillResetsColumnWidths() {
+    Coordination shared;
+    PositionWindow w(shared);
+    for (int i = 0; i < 8; ++i) w.addOrUpdate(entry(("K" + std::to_string(i) + "AA").c_str()));
+    w.view()->setColumnWidth(0, 300);
+    w.addOrUpdate(entry("K8AA"));  // the ninth row refills
+    QCOMPARE(w.view()->columnWidth(0), 90);
+    QCOMPARE(w.view()->model()->rowCount(), 9);
+  }
+
+  void toggleTrackSendsNewlyTrackedStationsOnly() {
+    Coordination shared;
+    PositionWindow w(shared);
+    for (const char* c : {"A1A", "B1B", "C1C"}) w.addOrUpdate(entry(c));
+    shared.events.gpsUploadReady.raise();  // a Garmin link is up
+    w.setToggleTrackEnabled(true);
+    selectRows(w.view(), {0});
+    w.toggleTrack();
+    QVERIFY(shared.events.gpsUploadRequest.wait(0));
+    QCOMPARE(shared.waypointBatch.waypoints.size(), std::size_t{1});
+    QVERIFY(!w.toggleTrackButton()->isEnabled());
+    shared.events.gpsUploadReady.raise();  // the GPS worker sent the batch
+
+    selectRows(w.view(), {0, 2});  // one tracked, one not
+    w.toggleTrack();
+    QVERIFY(shared.events.gpsUploadRequest.wait(0));
+    QCOMPARE(shared.waypointBatch.waypoints.size(), std::size_t{1});
+    QCOMPARE(shared.waypointBatch.waypoints[0].name.str(), std::string("C1C"));
+    QCOMPARE(w.view()->model()->index(0, 1).data().toString(), QStringLiteral("No"));
+    QCOMPARE(w.view()->model()->index(2, 1).data().toString(), QStringLiteral("Yes"));
+
+    shared.events.gpsUploadReady.raise();
+    selectRows(w.view(), {2});
+    w.toggleTrack();  // untracking sends nothing and gives the batch back
+    QVERIFY(!shared.events.gpsUploadRequest.wait(0));
+    QVERIFY(shared.events.gpsUploadReady.wait(0));
+  }
+
+  void updateOfATrackedStationUploadsOnlyWhenTheTokenIsFree() {
+    Coordination shared;
+    PositionWindow w(shared);
+    w.addOrUpdate(entry("A1A"));
+    shared.events.gpsUploadReady.raise();
+    selectRows(w.view(), {0});
+    w.toggleTrack();
+    QVERIFY(shared.events.gpsUploadRequest.wait(0));
+    w.addOrUpdate(entry("A1A", -10.0, 20.0));  // token not given back: nothing sent
+    QVERIFY(!shared.events.gpsUploadRequest.wait(0));
+    shared.events.gpsUploadReady.raise();
+    w.addOrUpdate(entry("A1A", -11.0, 21.0));
+    QVERIFY(shared.events.gpsUploadRequest.wait(0));
+    QCOMPARE(shared.waypointBatch.waypoints.size(), std::size_t{1});
+    QCOMPARE(shared.waypointBatch.waypoints[0].latitudeDeg, -11.0);
+    QCOMPARE(w.view()->model()->index(0, 1).data().toString(), QStringLiteral("Yes"));
+  }
+
+  void deleteClearAndDismiss() {
+    Coordination shared;
+    PositionWindow w(shared);
+    for (const char* c : {"A1A", "B1B", "C1C", "D1D", "E1E", "F1F"}) w.addOrUpdate(entry(c));
+    w.show();
+    selectRows(w.view(), {1, 4});
+    w.deleteButton()->click();
+    QCOMPARE(w.table().size(), std::size_t{4});
+    QCOMPARE(w.view()->model()->index(1, 0).data().toString(), QStringLiteral("C1C"));
+    QCOMPARE(w.view()->model()->index(3, 0).data().toString(), QStringLiteral("F1F"));
+    w.dismissButton()->click();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.table().size(), std::size_t{4});
+    w.clearButton()->click();
+    QCOMPARE(w.view()->model()->rowCount(), 0);
+  }
+
+  void resizeCentresTheButtons() {
+    Coordination shared;
+    PositionWindow w(shared);
+    w.resize(700, 400);
+    w.show();
+    QCoreApplication::processEvents();
+    const int cx = w.width();
+    const int cy = w.height();
+    QCOMPARE(w.view()->geometry(), QRect(20, 30, cx - 50, cy - 110));
+    const int bw = w.toggleTrackButton()->width();
+    QCOMPARE(w.toggleTrackButton()->x(), cx / 2 - 2 * bw - 45);
+    QCOMPARE(w.deleteButton()->x(), cx / 2 - bw - 15);
+    QCOMPARE(w.clearButton()->x(), cx / 2 + 15);
+    QCOMPARE(w.dismissButton()->x(), cx / 2 + bw + 45);
+    QCOMPARE(w.dismissButton()->y(), cy - 50);
+  }
+
+  void confirmSendsOneQslTextInListOrder() {
+    std::vector<std::string> sent;
+    StationsWindow w([&sent](const std::string& t) {
+      sent.push_back(t);
+      return true;
+    });
+    QCOMPARE(w.windowTitle(), QStringLiteral("Received Stations"));
+    for (const char* c : {"W1ABC", "N1TEST", "N0CALL", "K1ZZZ"}) w.addCallsign(c);
+    w.confirm();
+    QVERIFY(sent.empty());  // nothing selected
+    selectRows(w.view(), {3, 1, 2});
+    w.confirm();
+    QCOMPARE(sent, (std::vector<std::string>{"\x03" "conv\rQSL N0CALL N1TEST W1ABC \r"}));
+  }
+
+  void stationsListOnceAndRefills() {
+    StationsWindow w([](const std::string&) { return true; });
+    for (int i = 0; i < 100; ++i) w.addCallsign("N0CALL");
+    QCOMPARE(w.view()->model()->rowCount(), 1);
+    for (int i = 0; i < 20; ++i) w.addCallsign("K" + std::to_string(i) + "ZZ");
+    QCOMPARE(w.view()->model()->rowCount(), 21);
+    QCOMPARE(w.view()->model()->index(0, 0).data().toString(), QStringLiteral("K0ZZ"));
+  }
+
+  void sinkHandsEntriesToTheWindowsThread() {
+    Coordination shared;
+    PositionWindow positions(shared);
+    StationsWindow stations([](const std::string&) { return true; });
+    StationWindowsSink sink(positions, stations);
+    std::thread worker([&sink] {
+      sink.addCallsign("W1ABC");  // heard without a position
+      sink.addCallsign("N0CALL");
+      sink.addOrUpdate(entry("N0CALL"));
+    });
+    worker.join();
+    QTRY_COMPARE(stations.view()->model()->rowCount(), 2);
+    QTRY_COMPARE(positions.view()->model()->rowCount(), 1);
+    QCOMPARE(positions.view()->model()->index(0, 0).data().toString(), QStringLiteral("N0CALL"));
+  }
+};
+
+QTEST_MAIN(StationWindowsTest)
+#include "station_windows_test.moc"

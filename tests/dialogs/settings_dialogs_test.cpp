@@ -1,0 +1,150 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "dialogs/settings_dialogs.h"
+
+using namespace tervane;
+
+class SettingsDialogsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void tncDialogShowsTheStoredValues() {
+    StationSettings s;
+    TncSettingsDialog d(loadTncSettings(s));
+    QCOMPARE(d.windowTitle(), QStringLiteral("TNC/APRS Settings"));
+    QCOMPARE(d.modelList()->currentText(), QStringLiteral("MFJ"));
+    QCOMPARE(d.modelList()->count(), 5);
+    QCOMPARE(d.modelList()->itemText(2), QStringLiteral("Kenwood DC"));
+    QCOMPARE(d.baudList()->currentIndex(), -1);  // 9600 is no index of the list
+    QCOMPARE(d.portList()->currentText(), QStringLiteral("COM1"));
+    QVERIFY(d.tncBeaconButton()->isChecked());
+    QCOMPARE(d.intervalField()->text(), QStringLiteral("  30.00"));
+    QCOMPARE(d.unprotoViaField()->text(), QStringLiteral("RELAY, WIDE"));
+  }
+
+  void mobileStationCannotChooseTheTncBeacon() {
+    StationSettings s;
+    s.mobile = 1;
+    s.tncBeaconOn = 1;
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    QVERIFY(d.pcBeaconButton()->isChecked());
+    d.tncBeaconButton()->click();
+    QVERIFY(d.pcBeaconButton()->isChecked());
+    QCOMPARE(d.edit().tncBeaconOn, 0);
+  }
+
+  void editsReachTheCopy() {
+    StationSettings s;
+    s.mobile = 0;
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    d.intervalField()->setText(QStringLiteral("2.5"));
+    QCOMPARE(d.edit().intervalMinutes, 2.5);
+    d.intervalField()->setText(QStringLiteral("soon"));
+    QCOMPARE(d.edit().intervalMinutes, 0.0);
+    d.pcBeaconButton()->click();
+    QCOMPARE(d.edit().tncBeaconOn, 0);
+    d.tncBeaconButton()->click();
+    QCOMPARE(d.edit().tncBeaconOn, 1);
+    d.messageField()->setText(QStringLiteral("Portable"));
+    QCOMPARE(d.edit().comment, std::string("Portable"));
+    d.baudList()->setCurrentIndex(1);
+    emit d.baudList()->activated(1);
+    QCOMPARE(d.edit().baudIndex, 1);
+    d.modelList()->setEditText(QStringLiteral("Something else"));
+    QCOMPARE(d.edit().model, 3);  // typing without picking an entry changes nothing
+  }
+
+  void stationDialogFormatsAndReads() {
+    StationSettings s;
+    s.latitude = "42.3601";
+    s.longitude = "-71.0589";
+    s.power = "25";
+    StationDataDialog d(loadStationData(s));
+    QCOMPARE(d.windowTitle(), QStringLiteral("Station Data"));
+    QCOMPARE(d.field("latitude")->text(), QStringLiteral(" 42.360100"));
+    QCOMPARE(d.field("longitude")->text(), QStringLiteral("-71.058900"));
+    QCOMPARE(d.field("power")->text(), QStringLiteral(" 25.00"));
+    QVERIFY(d.fixedButton()->isChecked());
+    d.show();
+    d.field("longitude")->setText(QStringLiteral("-71.0589xyz"));
+    QCOMPARE(d.edit().longitudeDeg, -71.0589);
+    d.field("height")->setText(QStringLiteral("tall"));
+    QCOMPARE(d.edit().heightFt, 0.0);
+    d.field("callsign")->setText(QString(40, QLatin1Char('K')));
+    QCOMPARE(d.edit().callsign.size(), std::size_t{31});
+    d.mobileButton()->click();
+    QVERIFY(d.edit().mobile);
+  }
+
+  void gpsDialogDefaults() {
+    GpsSettingsDialog d(1, 0);
+    QCOMPARE(d.windowTitle(), QStringLiteral("GPS Receiver Settings"));
+    QCOMPARE(d.portList()->currentText(), QStringLiteral("COM2"));
+    QCOMPARE(d.typeList()->currentText(), QStringLiteral("Garmin"));
+    d.typeList()->setCurrentIndex(1);
+    emit d.typeList()->activated(1);
+    QCOMPARE(d.typeIndex(), 1);
+    GpsSettingsDialog odd(7, 5);
+    QCOMPARE(odd.portList()->currentIndex(), -1);
+    QCOMPARE(odd.portIndex(), 7);
+  }
+
+  void addressBookEditsInPlace() {
+    StationSettings s;
+    s.emailNumber = 3;
+    s.nickname[0] = "home";
+    s.nickname[1] = "club";
+    s.nickname[2] = "net";
+    s.address[1] = "club@example.org";
+    s.emailSelected = 1;
+    AddressBookDialog d(loadAddressBook(s));
+    d.show();
+    QCOMPARE(d.windowTitle(), QStringLiteral("Select/Edit Email Address"));
+    QCOMPARE(d.nicknameList()->count(), 3);
+    QCOMPARE(d.nicknameList()->currentText(), QStringLiteral("club"));
+    QCOMPARE(d.addressField()->text(), QStringLiteral("club@example.org"));
+    d.nicknameList()->lineEdit()->setFocus();
+    d.nicknameList()->lineEdit()->end(false);
+    QTest::keyClicks(d.nicknameList()->lineEdit(), QStringLiteral("house"));
+    QCOMPARE(d.nicknameList()->count(), 3);  // no second item for the same entry
+    QCOMPARE(d.nicknameList()->itemText(1), QStringLiteral("clubhouse"));
+    QCOMPARE(d.edit().nicknames[1], std::string("clubhouse"));
+    d.addressField()->setText(QStringLiteral("new@example.org"));
+    QCOMPARE(d.edit().addresses[1], std::string("new@example.org"));
+
+    d.deleteButton()->click();
+    QCOMPARE(d.edit().count, 2);
+    QCOMPARE(d.nicknameList()->count(), 2);
+    QCOMPARE(d.nicknameList()->itemText(1), QStringLiteral("net"));
+    QCOMPARE(d.edit().selected, 0);
+
+    d.addButton()->click();
+    QCOMPARE(d.edit().count, 3);
+    QCOMPARE(d.edit().selected, 2);
+    QVERIFY(d.addressField()->text().isEmpty());
+    QTest::keyClicks(d.nicknameList()->lineEdit(), QStringLiteral("friend"));
+    QCOMPARE(d.nicknameList()->count(), 3);
+    QCOMPARE(d.nicknameList()->itemText(2), QStringLiteral("friend"));
+
+    QTest::keyClick(&d, Qt::Key_Escape);  // closes and keeps the edits
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE(d.edit().nicknames[2], std::string("friend"));
+  }
+
+  void addressBookAddRefusedAtSixteen() {
+    StationSettings s;
+    s.emailNumber = 16;
+    AddressBookDialog d(loadAddressBook(s));
+    d.addButton()->click();
+    QCOMPARE(d.edit().count, 16);
+  }
+};
+
+QTEST_MAIN(SettingsDialogsTest)
+#include "settings_dialogs_test.moc"

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "app/text_format.h"
+#include "dialogs/settings_edits.h"
+
+namespace tervane {
+namespace {
+
+TEST(TncSettingsEdit, OkStoresEveryFieldAndRefreshesTheBeaconFlag) {
+  StationSettings s;
+  WorkingValues v;
+  TncSettingsEdit e = loadTncSettings(s);
+  EXPECT_EQ(e.baudIndex, 9600);
+  EXPECT_DOUBLE_EQ(e.intervalMinutes, 30.0);
+  e.intervalMinutes = 2.5;
+  e.tncBeaconOn = 0;
+  e.model = 1;
+  e.comment = std::string(100, 'c');
+  e.unproto = "APZTVN";
+  e.unprotoVia = "WIDE1-1,WIDE2-1";
+  v.tncBeaconFlag = true;
+  applyTncSettings(e, s, v);
+  EXPECT_EQ(s.beaconInterval, "2.500000");
+  EXPECT_DOUBLE_EQ(v.beaconMinutes.load(), 2.5);
+  EXPECT_EQ(s.baudRate, 9600);  // an untouched list keeps the stored value
+  EXPECT_EQ(s.tncType, 1);
+  EXPECT_EQ(s.tncBeaconOn, 0);
+  EXPECT_FALSE(v.tncBeaconFlag.load());
+  EXPECT_EQ(s.message.size(), 63u);
+  EXPECT_EQ(v.beaconComment(), std::string(63, 'c'));
+  EXPECT_EQ(v.currentUnproto(), "APZTVN");
+  EXPECT_EQ(s.unprotoVia, "WIDE1-1,WIDE2-1");
+
+  e.intervalMinutes = 1e30;  // its "%f" text would not fit: the stored interval stays
+  applyTncSettings(e, s, v);
+  EXPECT_EQ(s.beaconInterval, "2.500000");
+}
+
+TEST(StationDataEdit, OkStoresTextsPhgMobileRulesAndPosition) {
+  struct Row {
+    const char* name;
+    double lat, lon;
+    bool mobile;
+    const char* latText;
+    const char* lonText;
+    char latLetter, lonLetter;
+    int beaconOn;
+  };
+  const Row rows[] = {
+      {"north-west fixed station", 42.3601, -71.0589, false, "42.360100", "-71.058900", 'N', 'W', 1},
+      {"zero latitude is south", 0.0, 151.25, false, "0.000000", "151.250000", 'S', 'E', 1},
+      {"mobile station beacons from the PC", -33.5, 18.4, true, "-33.500000", "18.400000", 'S', 'E', 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    StationSettings s;
+    WorkingValues v;
+    StationDataEdit e = loadStationData(s);
+    e.callsign = "N0CALL";
+    e.latitudeDeg = r.lat;
+    e.longitudeDeg = r.lon;
+    e.powerW = 25;
+    e.heightFt = 40;
+    e.gainDb = 3;
+    e.directionDeg = 0;
+    e.mobile = r.mobile;
+    applyStationData(e, s, v);
+    EXPECT_EQ(s.latitude, r.latText);
+    EXPECT_EQ(s.longitude, r.lonText);
+    EXPECT_EQ(s.power, "25.000000");
+    EXPECT_EQ(s.phg, "5230");
+    EXPECT_EQ(v.phgText(), "5230");
+    EXPECT_EQ(s.tncBeaconOn, r.beaconOn);
+    EXPECT_EQ(v.mobileMode.load(), r.mobile);
+    const StationPosition p = v.position();
+    EXPECT_EQ(p.latHemisphere, r.latLetter);
+    EXPECT_EQ(p.lonHemisphere, r.lonLetter);
+    EXPECT_DOUBLE_EQ(p.latitudeDeg, leadingNumber(r.latText));
+  }
+  StationSettings s;
+  s.tncBeaconOn = 1;
+  WorkingValues v;
+  StationDataEdit e = loadStationData(s);
+  e.mobile = true;
+  applyStationData(e, s, v);
+  e.mobile = false;
+  applyStationData(e, s, v);
+  EXPECT_EQ(s.tncBeaconOn, 0);  // back to fixed leaves the PC beacon
+  e.latitudeDeg = 1e40;         // too long for the field: the stored latitude stays
+  applyStationData(e, s, v);
+  EXPECT_EQ(s.latitude, "0.000000");
+}
+
+TEST(AddressBookEdit, AddDeleteAndClose) {
+  StationSettings s;
+  WorkingValues v;
+  AddressBookEdit e = loadAddressBook(s);
+  EXPECT_EQ(e.count, 1);
+  EXPECT_EQ(e.selectedAddress(), "");
+  e.nicknames[0] = "home";
+  e.addresses[0] = "home@example.org";
+  ASSERT_TRUE(e.add());
+  e.nicknames[1] = "club";
+  e.addresses[1] = "club@example.org";
+  ASSERT_TRUE(e.add());
+  e.nicknames[2] = "net";
+  e.addresses[2] = "net@example.org";
+  e.selected = 1;
+  ASSERT_TRUE(e.removeSelected());
+  EXPECT_EQ(e.count, 2);
+  EXPECT_EQ(e.selected, 0);
+  EXPECT_EQ(e.nicknames[1], "net");
+  EXPECT_EQ(e.nicknames[2], "");
+  applyAddressBook(e, s, v);
+  EXPECT_EQ(s.emailNumber, 2);
+  EXPECT_EQ(s.emailSelected, 0);
+  EXPECT_EQ(s.address[1], "net@example.org");
+  EXPECT_EQ(v.emailAddress(), "home@example.org");
+
+  AddressBookEdit full = e;
+  while (full.add()) {
+  }
+  EXPECT_EQ(full.count, 16);
+  EXPECT_FALSE(full.add());
+
+  AddressBookEdit one = loadAddressBook(StationSettings{});
+  one.addresses[0] = "x@y";
+  ASSERT_TRUE(one.removeSelected());
+  EXPECT_EQ(one.count, 0);
+  EXPECT_EQ(one.selectedAddress(), "");
+  EXPECT_FALSE(one.removeSelected());
+
+  AddressBookEdit longText = loadAddressBook(StationSettings{});
+  longText.addresses[0] = std::string(80, 'a');
+  applyAddressBook(longText, s, v);
+  EXPECT_EQ(s.address[0].size(), 63u);
+  EXPECT_EQ(v.emailAddress().size(), 63u);
+}
+
+}  // namespace
+}  // namespace tervane

@@ -1,0 +1,192 @@
+// The TNC link end to end: the real worker on a real pseudo-terminal, with the
+// simulated TNC at the other end, driven through the main console's menu.
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/coordination.h"
+#include "app/main_console.h"
+#include "app/transmit_courier.h"
+#include "aprs/station_windows.h"
+#include "tnc/tnc_link.h"
+
+using namespace tervane;
+
+namespace {
+
+// One running tervane-tncsim with its log.
+class SimulatedTnc {
+ public:
+  explicit SimulatedTnc(const QStringList& options) {
+    logPath_ = dir_.filePath(QStringLiteral("tnc.log"));
+    process_.start(QStringLiteral(TERVANE_TNCSIM_PATH), QStringList{"--log", logPath_} + options);
+    process_.waitForStarted();
+    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(50);
+    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+  }
+  ~SimulatedTnc() {
+    process_.terminate();
+    process_.waitForFinished(2000);
+  }
+  QString device() const { return device_; }
+  QStringList log() const {
+    QFile f(logPath_);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  }
+  bool logHas(const QString& record) const { return log().contains(record); }
+  QString dir() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+  QString logPath_;
+  QProcess process_;
+  QString device_;
+};
+
+// Answers the next "Device Open Error" question with the given button.
+void answerDeviceOpenError(const QString& button, bool* asked) {
+  QTimer* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, button, asked] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box->windowTitle() != QStringLiteral("Device Open Error")) return;
+    *asked = true;
+    for (QAbstractButton* b : box->buttons()) {
+      if (b->text() == button) b->click();
+    }
+    timer->deleteLater();
+  });
+  timer->start(20);
+}
+
+struct Station {
+  StationSettings settings;
+  Coordination shared;
+  SystemClock clock;
+  TransmitCourier courier{shared};
+  MainConsole console{settings, shared, courier};
+  PositionWindow positions{shared, &console};
+  StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
+  StationWindowsSink sink{positions, stations};
+  TncLink link{console, clock, nullptr};
+
+  explicit Station(const QString& device) {
+    qputenv("TERVANEAPRS_COM1", device.toLocal8Bit());
+    link.setStationSink(&sink);
+    link.attach();
+    console.initialise();
+    console.show();
+  }
+  ~Station() {
+    console.action("tncClose")->trigger();
+    WorkerThread::joinAll(std::chrono::milliseconds(3000));
+  }
+  void open() { console.action("tncOpen")->trigger(); }
+};
+
+}  // namespace
+
+class TncLinkTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void trafficReachesConsoleAndBothWindows() {
+    SimulatedTnc tnc({"--sample-traffic", "--rate", "0", "--count", "40"});
+    Station s(tnc.device());
+    s.open();
+    QVERIFY(s.link.isRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() >= 30, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.stations.view()->model()->rowCount() >= 10, 5000);
+    QVERIFY(s.positions.view()->model()->rowCount() >= 5);
+    QVERIFY(s.positions.view()->model()->rowCount() < s.stations.view()->model()->rowCount());
+    QTRY_VERIFY(!s.console.utcClockField()->text().isEmpty());
+  }
+
+  void typedLinesAndQueuedTextsArriveInOrder() {
+    SimulatedTnc tnc({});
+    Station s(tnc.device());
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("LINK\topen")), 5000);
+    s.console.action("tncInitialize")->trigger();
+    QTest::keyClicks(s.console.inputLine(), QStringLiteral("hello world"));
+    QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("TX\thello world")), 5000);
+    const QStringList log = tnc.log();
+    const int mycall = log.indexOf(QStringLiteral("CMD\tMYCALL "));
+    const int conv = log.indexOf(QStringLiteral("CMD\tconv"));
+    QVERIFY(mycall >= 0);
+    QVERIFY(conv > mycall);
+    QCOMPARE(log.indexOf(QStringLiteral("CMD\tB E 180")), mycall + 5);
+    QVERIFY(log.indexOf(QStringLiteral("TX\thello world")) > conv);
+    QCOMPARE(s.settings.phg.str(), std::string("0000"));
+  }
+
+  void silentTncCancelClosesTheLink() {
+    SimulatedTnc tnc({"--silent"});
+    Station s(tnc.device());
+    bool asked = false;
+    answerDeviceOpenError(QStringLiteral("Cancel"), &asked);
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.link.isRunning(), 5000);
+    QTRY_VERIFY(s.console.action("tncOpen")->isEnabled());
+    QVERIFY(!s.console.action("tncClose")->isEnabled());
+    QVERIFY(!s.console.action("tncInitialize")->isEnabled());
+  }
+
+  void silentTncContinueKeepsTheLink() {
+    SimulatedTnc tnc({"--silent"});
+    Station s(tnc.device());
+    bool asked = false;
+    answerDeviceOpenError(QStringLiteral("Continue"), &asked);
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+    QTest::qWait(300);
+    QVERIFY(s.link.isRunning());
+    QVERIFY(s.console.action("tncClose")->isEnabled());
+  }
+
+  void closeEndsTheWorkerAndOpenTwiceStartsOne() {
+    SimulatedTnc tnc({"--sample-traffic", "--rate", "20", "--loop"});
+    Station s(tnc.device());
+    s.open();
+    s.link.open();  // a second Open while the worker runs starts nothing
+    QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > 2, 5000);
+    QElapsedTimer t;
+    t.start();
+    s.console.action("tncClose")->trigger();
+    QVERIFY(WorkerThread::joinAll(std::chrono::milliseconds(1000)));
+    QVERIFY(t.elapsed() < 1000);
+    for (int i = 0; i < 5; ++i) {
+      s.console.action("tncOpen")->trigger();
+      QVERIFY(s.link.isRunning());
+      s.console.action("tncClose")->trigger();
+    }
+    s.open();
+    QTest::qWait(300);
+    QVERIFY(s.link.isRunning());
+  }
+
+  void portThatCannotBeOpenedSaysWhy() {
+    Station s(QStringLiteral("/nonexistent/tty"));
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(!s.link.isRunning(), 3000);
+    QTRY_VERIFY(s.console.action("tncOpen")->isEnabled());
+    QVERIFY(s.console.monitor()->toPlainText().contains(QStringLiteral("/nonexistent/tty")));
+    QVERIFY(s.console.monitor()->toPlainText().contains(QStringLiteral("No such file or directory")));
+  }
+};
+
+QTEST_MAIN(TncLinkTest)
+#include "tnc_link_test.moc"

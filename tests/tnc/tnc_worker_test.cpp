@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "aprs/station_entry.h"
+#include "app/coordination.h"
+#include "app/transmit_courier.h"
+#include "tnc/tnc_worker.h"
+
+namespace tervane {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A serial port fed by the test: reads return queued chunks (up to the asked
+// count), or nothing after a short pause; writes are recorded.
+class FakePort final : public SerialPort {
+ public:
+  void receive(std::string bytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    incoming_.push_back(std::move(bytes));
+  }
+  std::size_t read(std::uint8_t* buffer, std::size_t maxBytes) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!closed_ && !incoming_.empty()) {
+        std::string& front = incoming_.front();
+        const std::size_t n = std::min(maxBytes, front.size());
+        std::copy(front.begin(), front.begin() + static_cast<std::ptrdiff_t>(n), buffer);
+        front.erase(0, n);
+        if (front.empty()) incoming_.pop_front();
+        return n;
+      }
+    }
+    std::this_thread::sleep_for(2ms);
+    return 0;
+  }
+  bool write(const std::uint8_t* data, std::size_t size) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_) return false;
+    writes_.emplace_back(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+  void close() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+  }
+  bool isOpen() const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !closed_;
+  }
+  std::vector<std::string> writes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return writes_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::string> incoming_;
+  std::vector<std::string> writes_;
+  bool closed_ = false;
+};
+
+class FakeUi final : public TncUi {
+ public:
+  void showLine(std::string_view line) override { add(lines, line); }
+  void setUtcClock(std::string_view text) override { add(clock, text); }
+  void prefillInputLine(std::string_view text) override { add(input, text); }
+  void linkEnded() override { ended = true; }
+  void notice(std::string_view text) override { add(notices, text); }
+  bool askDeviceOpenError() override {
+    asked = true;
+    return continueAtError;
+  }
+  std::optional<std::string> askCaptureFileName(const std::string& defaultName) override {
+    offeredName = defaultName;
+    return captureAnswer;
+  }
+  std::vector<std::string> get(const std::vector<std::string>& v) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return v;
+  }
+
+  std::mutex mutex;
+  std::vector<std::string> lines, clock, input, notices;
+  std::atomic<bool> ended{false}, asked{false};
+  bool continueAtError = true;
+  std::optional<std::string> captureAnswer;
+  std::string offeredName;
+
+ private:
+  void add(std::vector<std::string>& v, std::string_view t) {
+    std::lock_guard<std::mutex> lock(mutex);
+    v.emplace_back(t);
+  }
+};
+
+class FakeStations final : public StationSink {
+ public:
+  void addCallsign(std::string_view call) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    calls.emplace_back(call);
+  }
+  void addOrUpdate(const StationEntry& entry) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    positions.push_back(entry.sourceCall.str());
+  }
+  std::mutex mutex;
+  std::vector<std::string> calls, positions;
+};
+
+template <typename Pred>
+bool eventually(Pred pred) {
+  for (int i = 0; i < 500; ++i) {
+    if (pred()) return true;
+    std::this_thread::sleep_for(5ms);
+  }
+  return pred();
+}
+
+struct Harness {
+  Coordination shared;
+  FixedClock clock{1765080000 /* 2025-12-07 04:00:00 UTC */, 0};
+  FakeUi ui;
+  FakeStations stations;
+  TncPortSlot slot;
+  CaptureSession capture;
+  std::shared_ptr<FakePort> port = std::make_shared<FakePort>();
+  bool portFails = false;
+  std::atomic<bool> stop{false};
+  std::atomic<int> result{99};
+  std::thread thread;
+  TncWorkerParams params;
+
+  Harness() { shared.values.tncBeaconFlag = true; }
+  void start() {
+    thread = std::thread([this] {
+      TncWorkerContext ctx{shared, clock, ui, &stations, slot, capture,
+                           [this](int, int) {
+                             SerialOpenResult r;
+                             r.devicePath = "/dev/ttyS0";
+                             if (portFails) {
+                               r.error = "Permission denied";
+                             } else {
+                               r.port = port;
+                             }
+                             return r;
+                           },
+                           &stop};
+      result = runTncWorker(params, ctx);
+    });
+  }
+  void stopAndJoin() {
+    shared.events.tncStop.raise();
+    thread.join();
+  }
+  ~Harness() {
+    if (thread.joinable()) stopAndJoin();
+  }
+};
+
+TEST(TncWorker, ShowsDecodesAndEndsOnStop) {
+  Harness h;
+  h.port->receive("cmd:");  // the probe's answer
+  h.start();
+  h.port->receive("N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\r\nW1ABC>APRS:>status only\r\nABC>APRS:x\r\n");
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
+  EXPECT_EQ(h.ui.get(h.ui.lines)[0], "N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\r\n");
+  {
+    std::lock_guard<std::mutex> lock(h.stations.mutex);
+    EXPECT_EQ(h.stations.calls, (std::vector<std::string>{"N0CALL", "W1ABC"}));
+    EXPECT_EQ(h.stations.positions, (std::vector<std::string>{"N0CALL"}));
+  }
+  EXPECT_EQ(h.port->writes().front(), "\x03\r\r");
+  EXPECT_FALSE(h.ui.asked);
+  EXPECT_EQ(h.ui.get(h.ui.clock).front(), "04:00:00");
+  h.stopAndJoin();
+  EXPECT_EQ(h.result, 0);
+}
+
+TEST(TncWorker, SilentTncAsksAndCancelEndsTheLink) {
+  Harness h;
+  h.ui.continueAtError = false;
+  h.start();
+  ASSERT_TRUE(eventually([&] { return h.result != 99; }));
+  h.thread.join();
+  EXPECT_TRUE(h.ui.asked);
+  EXPECT_TRUE(h.ui.ended);
+  EXPECT_EQ(h.result, 0);
+  EXPECT_FALSE(h.port->isOpen());
+}
+
+TEST(TncWorker, SilentTncContinuesWhenAsked) {
+  Harness h;
+  h.start();
+  ASSERT_TRUE(eventually([&] { return h.ui.asked.load(); }));
+  h.port->receive("late>APRS:hello\r\n");
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
+  EXPECT_FALSE(h.ui.ended);
+}
+
+TEST(TncWorker, PortThatCannotBeOpenedEndsWithMinusOneAndSaysWhy) {
+  Harness h;
+  h.portFails = true;
+  h.start();
+  h.thread.join();
+  EXPECT_EQ(h.result, -1);
+  EXPECT_TRUE(h.ui.ended);
+  ASSERT_EQ(h.ui.get(h.ui.notices).size(), 1u);
+  EXPECT_NE(h.ui.get(h.ui.notices)[0].find("COM1 (/dev/ttyS0)"), std::string::npos);
+  EXPECT_NE(h.ui.get(h.ui.notices)[0].find("Permission denied"), std::string::npos);
+}
+
+TEST(TncWorker, WritesQueuedTextsInOrderOnePerHandshake) {
+  Harness h;
+  h.port->receive("cmd:");
+  TransmitCourier courier(h.shared);
+  h.start();
+  std::vector<std::string> sent;
+  for (int i = 0; i < 10; ++i) {
+    sent.push_back("line " + std::to_string(i) + "\r");
+    courier.sendText(sent.back());
+  }
+  ASSERT_TRUE(eventually([&] { return h.port->writes().size() == 11; }));
+  auto writes = h.port->writes();
+  writes.erase(writes.begin());  // the probe
+  EXPECT_EQ(writes, sent);
+}
+
+TEST(TncWorker, StopRequestForThisRunEndsItWithinAPass) {
+  Harness h;
+  h.port->receive("cmd:");
+  h.start();
+  std::this_thread::sleep_for(20ms);
+  h.port->close();
+  h.stop = true;
+  ASSERT_TRUE(eventually([&] { return h.result != 99; }));
+  h.thread.join();
+  EXPECT_EQ(h.result, 0);
+  EXPECT_FALSE(h.shared.events.tncStop.isRaised());
+}
+
+TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
+  Harness h;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tervane-capture-test";
+  std::filesystem::create_directories(dir);
+  const std::string capturePath = (dir / "cap.txt").string();
+  h.ui.captureAnswer = capturePath;
+  h.shared.values.setCaptureDirectory("/logs/");
+  FilterStrings filters{};
+  filters[0] = "WIDE";
+  h.shared.values.setFilterStrings(filters);
+  h.port->receive("cmd:");
+  h.shared.events.captureStart.raise();
+  h.start();
+  ASSERT_TRUE(eventually([&] { return h.capture.hasFile(); }));
+  EXPECT_EQ(h.ui.offeredName, "/logs/2025_12_07;0400.txt");
+  EXPECT_EQ(h.shared.values.captureDirectory(), dir.string() + "/");
+
+  h.port->receive("A1A>APRS,WIDE2-1:one\r\n");
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
+  h.shared.events.showHighlight.raise();
+  h.shared.events.timeTagToggle.raise();
+  std::this_thread::sleep_for(30ms);
+  h.port->receive("B1B>APRS,WIDE2-1:two\r\nC1C>APRS:three\r\n");
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
+  h.shared.events.showFiltered.raise();
+  h.shared.events.capturePause.raise();
+  std::this_thread::sleep_for(30ms);
+  h.port->receive("D1D>APRS:four\r\nE1E>APRS,WIDE:five\r\n");
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 4; }));
+  h.shared.events.captureStop.raise();
+  ASSERT_TRUE(eventually([&] { return !h.capture.isCapturing(); }));
+
+  const std::vector<std::string> shown = {
+      "A1A>APRS,WIDE2-1:one\r\n",
+      " > [12/7/2025 04:00:00]  B1B>APRS,WIDE2-1:two\r\n",
+      "    [12/7/2025 04:00:00]  C1C>APRS:three\r\n",
+      "[12/7/2025 04:00:00]  E1E>APRS,WIDE:five\r\n",
+  };
+  EXPECT_EQ(h.ui.get(h.ui.lines), shown);
+  std::ifstream in(capturePath, std::ios::binary);
+  std::stringstream captured;
+  captured << in.rdbuf();
+  EXPECT_EQ(captured.str(), shown[0] + shown[1] + shown[2]);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(TncWorker, EmailPromptAndPcBeacon) {
+  Harness h;
+  h.shared.values.setEmailAddress("op@example.org");
+  h.shared.values.setPosition(42.3601, -71.0589);
+  h.shared.values.setPhgText("5230");
+  h.shared.values.setBeaconComment("CQ");
+  h.shared.values.beaconMinutes = 30;
+  h.shared.values.lastBeaconHours = 0;
+  h.shared.values.tncBeaconFlag = false;
+  h.port->receive("cmd:");
+  h.shared.events.emailPrompt.raise();
+  h.start();
+  ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.input).size() == 1; }));
+  EXPECT_EQ(h.ui.get(h.ui.input)[0], ":EMAIL    :op@example.org ");
+  const auto writes = h.port->writes();
+  ASSERT_GE(writes.size(), 4u);
+  EXPECT_EQ(writes[1], "\x03" "conv\r");
+  EXPECT_EQ(writes[2], "/070400z4221.61N/07103.53W-PHG5230/CQ\r");
+  EXPECT_EQ(writes[3], "\x03" "conv\r");  // the e-mail prompt's escape
+  EXPECT_DOUBLE_EQ(h.shared.values.lastBeaconHours.load(), 4.0);
+  std::this_thread::sleep_for(30ms);
+  EXPECT_EQ(h.port->writes().size(), 4u);  // no second beacon before it is due
+}
+
+}  // namespace
+}  // namespace tervane
