@@ -9,7 +9,7 @@ TERVANE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth python3
+  xvfb xauth python3 python3-skyfield
 )
 
 # Installs whatever of the given packages is missing (needs root).

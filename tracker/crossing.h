@@ -1,0 +1,36 @@
+#pragma once
+// The horizon crossing search: the first second after a start, within 24
+// hours, whose elevation has the opposite sign to the elevation one second
+// earlier (a rise or a set). The start second itself never reports.
+
+#include <cstdint>
+#include <optional>
+
+#include "tracker/look_angles.h"
+#include "tracker/orbit_model.h"
+
+namespace tervane {
+
+inline constexpr std::int64_t kCrossingWindowSeconds = 86400;
+
+// The search the tracker uses. It returns exactly the second that the
+// second-by-second search returns, but evaluates only the seconds at which
+// a sign change cannot be ruled out.
+std::optional<std::int64_t> findCrossingBounded(OrbitModel& model, std::int64_t startUnix,
+                                                const StationGeometry& station);
+
+// The same search with a given bound on the satellite's motion; no speed
+// bound (NaN or not positive) gives the plain search.
+std::optional<std::int64_t> findCrossingWithBound(OrbitModel& model, std::int64_t startUnix,
+                                                  const StationGeometry& station, const MotionBound& bound);
+
+// The plain search: every second of the window, in order.
+std::optional<std::int64_t> findCrossingStepwise(OrbitModel& model, std::int64_t startUnix,
+                                                 const StationGeometry& station);
+
+// How many seconds ahead the elevation certainly keeps its sign, given the
+// elevation and range now and a bound on the satellite's motion relative to
+// the station; at least 1.
+std::int64_t signKeepingSeconds(double elevationDeg, double rangeKm, const MotionBound& bound);
+
+}  // namespace tervane

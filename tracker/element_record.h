@@ -1,0 +1,19 @@
+#pragma once
+// One NORAD element set as the element file holds it: the name line and the
+// two element lines, kept as text, and the catalog number that identifies
+// the satellite throughout the tracker.
+
+#include <cstdint>
+
+#include "app/fixed_text.h"
+
+namespace tervane {
+
+struct ElementRecord {
+  FixedText<32> name;                // name line without its line end, at most 31 characters
+  std::int32_t catalogNumber = 0;    // columns 3-7 of line1
+  FixedText<128> line1;              // as read, line end included
+  FixedText<128> line2;
+};
+
+}  // namespace tervane
