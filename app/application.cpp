@@ -11,6 +11,7 @@
 #include "aprs/station_windows.h"
 #include "dialogs/dialog_commands.h"
 #include "tnc/tnc_link.h"
+#include "tracker/tracker_link.h"
 
 namespace tervane {
 
@@ -42,6 +43,8 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     stationsWindow.raise();
   };
   attachDialogCommands(console);
+  TrackerLink tracker(console, clock);
+  tracker.attach();
   console.initialise();
   console.show();
   const int status = qtApp.exec();

@@ -7,6 +7,7 @@
 #include "app/text_format.h"
 #include "platform/clock.h"
 #include "tracker/element_file.h"
+#include "tracker/element_writer.h"
 #include "tracker/orbit_model.h"
 
 namespace tervane {
@@ -15,6 +16,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: tervane-orbit look FILE LAT LON START [COUNT [STEP]]\n"
     "       tervane-orbit crossings FILE LAT LON START [N]\n"
+    "       tervane-orbit demo-elements LAT LON START MINUTES\n"
     "\n"
     "Runs the tracker's orbit model (SGP) on every satellite of a Keplerian\n"
     "element file (NORAD two-line sets after name lines), in file order.\n"
@@ -29,6 +31,10 @@ constexpr std::string_view kUsage =
     "             whose elevation has the opposite sign to the second before),\n"
     "             each search covering 24 hours and starting 2 seconds after\n"
     "             the previous crossing; \"none\" where a search finds nothing\n"
+    "\n"
+    "  demo-elements  prints an element file of made-up satellites whose\n"
+    "             first, DEMOSAT-1, rises over the station about MINUTES after\n"
+    "             START (its epoch); the predicted rise goes to standard error\n"
     "\n"
     "  LAT, LON   station position in decimal degrees, north and east positive\n"
     "  START      seconds since 1970 UTC, or YYYY-MM-DDTHH:MM:SSZ\n"
@@ -113,6 +119,46 @@ std::optional<std::int64_t> parseInstant(std::string_view text) {
   return unixFromCalendar(utc);
 }
 
+// An element file for trying the tracker: DEMOSAT-1 passes over the station
+// soon after START, the others are ordinary low orbits.
+int demoElements(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 5) return usageError(err, "wrong number of arguments");
+  const auto latitude = parseDegrees(args[1], 90.0);
+  const auto longitude = parseDegrees(args[2], 180.0);
+  const auto start = parseInstant(args[3]);
+  const auto minutes = parseWhole(args[4], 0);
+  if (!latitude || !longitude || !start || !minutes) return usageError(err, "bad LAT, LON, START or MINUTES");
+  const OrbitDescription soon =
+      orbitPassingOver("DEMOSAT-1", 99001, *latitude, *longitude, *start, *minutes * 60);
+  out << formatElementSet(soon);
+  const struct {
+    const char* name;
+    double inclinationDeg, raanDeg, meanAnomalyDeg, revPerDay;
+  } others[] = {{"DEMOSAT-2", 51.6, 40.0, 10.0, 15.5}, {"DEMOSAT-3", 98.6, 120.0, 200.0, 14.3},
+                {"DEMOSAT-4", 82.0, 300.0, 90.0, 13.8}};
+  int catalog = 99002;
+  for (const auto& o : others) {
+    OrbitDescription d;
+    d.name = o.name;
+    d.catalogNumber = catalog++;
+    d.epochUnix = *start;
+    d.inclinationDeg = o.inclinationDeg;
+    d.raanDeg = o.raanDeg;
+    d.meanAnomalyDeg = o.meanAnomalyDeg;
+    d.meanMotionRevPerDay = o.revPerDay;
+    out << formatElementSet(d);
+  }
+  OrbitModel model;
+  const std::string text = formatElementSet(soon);
+  const auto records = scanElementText(text);
+  if (!records.empty()) {
+    model.loadElements(records[0].name.view(), records[0].line1.view(), records[0].line2.view());
+    const auto rise = model.findCrossing(*start, *latitude, *longitude);
+    if (rise) err << "DEMOSAT-1 rises at " << *rise << " (" << (*rise - *start) << " s after START)\n";
+  }
+  return 0;
+}
+
 int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
     out << kUsage;
@@ -120,6 +166,7 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   if (args.empty()) return usageError(err, "no command given");
   const std::string& command = args[0];
+  if (command == "demo-elements") return demoElements(args, out, err);
   const bool look = command == "look";
   if (!look && command != "crossings") return usageError(err, "unknown command");
   const std::size_t most = look ? 7 : 6;

@@ -1,0 +1,141 @@
+#include "tracker/tracker_link.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMetaObject>
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "app/main_console.h"
+#include "tracker/element_file.h"
+
+namespace tervane {
+
+namespace {
+
+// Hands the worker's rows to the status window on the user-interface
+// thread; a window already destroyed simply receives nothing.
+class QtTrackerUi final : public TrackerUi {
+ public:
+  explicit QtTrackerUi(TrackerStatusWindow* window) : window_(window) {}
+  void showRow(int index, const TrackerRowText& row) override {
+    QPointer<TrackerStatusWindow> w = window_;
+    QMetaObject::invokeMethod(
+        qApp,
+        [w, index, row] {
+          if (w) w->showRow(index, row);
+        },
+        Qt::QueuedConnection);
+  }
+  void showWindow() override {
+    QPointer<TrackerStatusWindow> w = window_;
+    QMetaObject::invokeMethod(
+        qApp,
+        [w] {
+          if (w) w->show();
+        },
+        Qt::QueuedConnection);
+  }
+
+ private:
+  QPointer<TrackerStatusWindow> window_;
+};
+
+}  // namespace
+
+struct TrackerLink::Run {
+  std::atomic<bool> stop{false};
+  std::atomic<bool> ended{false};
+  std::unique_ptr<QtTrackerUi> ui;
+};
+
+TrackerLink::TrackerLink(MainConsole& console, const Clock& clock) : console_(console), clock_(clock) {}
+
+TrackerLink::~TrackerLink() {
+  if (run_) run_->stop = true;
+  delete status_.data();
+}
+
+void TrackerLink::attach() {
+  ConsoleCommands& c = console_.commands();
+  c.trackerOn = [this] { on(); };
+  c.trackerOff = [this] { off(); };
+  c.kepFile = [this] { kepFile(); };
+  c.selectSatellites = [this] { selectSatellites(); };
+}
+
+void TrackerLink::on() {
+  Coordination& shared = console_.shared();
+  if (shared.tracker.count == 0) selectSatellites();
+  if (shared.tracker.count <= 0) return;
+  console_.setTrackerMenuRunning(true);
+  if (thread_.isRunning()) return;
+  if (!status_) {
+    status_ = new TrackerStatusWindow(
+        [this] { console_.action(QStringLiteral("trackerShowStatus"))->setEnabled(true); }, &console_);
+  }
+  status_->show();
+  shared.events.trackerStop.discard();
+  auto run = std::make_shared<Run>();
+  run->ui = std::make_unique<QtTrackerUi>(status_.data());
+  run_ = run;
+  const Clock& clock = clock_;
+  thread_.start([run, &shared, &clock] {
+    TrackerWorker worker(shared, *run->ui);
+    const int result =
+        worker.run(clock, &run->stop, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+    run->ended = true;
+    return result;
+  });
+}
+
+void TrackerLink::off() {
+  console_.setTrackerMenuRunning(false);
+  Coordination& shared = console_.shared();
+  shared.values.beaconMinutes = 0;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  shared.events.trackerStop.raise();
+  std::shared_ptr<Run> run = run_;
+  if (run) run->stop = true;
+  run_.reset();
+  thread_.forget();
+  // The window goes once the worker has really ended (it may be inside a
+  // crossing search); the window's thread never waits for it.
+  QPointer<TrackerStatusWindow> window = status_;
+  status_.clear();
+  auto* poll = new QTimer(&console_);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, window, run] {
+    if (run && !run->ended) return;
+    delete window.data();
+    QApplication::restoreOverrideCursor();
+    poll->deleteLater();
+  });
+  poll->start(20);
+}
+
+void TrackerLink::kepFile() {
+  StationSettings& s = console_.settings();
+  const QString chosen = QFileDialog::getOpenFileName(&console_, QString(), QString::fromLocal8Bit(s.kepFileName.c_str()),
+                                                      QStringLiteral("Text Files (*.txt);;All files (*.*)"));
+  if (!chosen.isEmpty()) s.kepFileName = chosen.toLocal8Bit().toStdString();
+}
+
+bool TrackerLink::selectSatellites() {
+  StationSettings& s = console_.settings();
+  if (s.kepFileName.empty()) kepFile();
+  if (s.kepFileName.empty()) kepFile();
+  std::vector<ElementRecord> available = scanElementFile(s.kepFileName.str());
+  const QString note =
+      available.empty()
+          ? QStringLiteral("No satellites were found in the element file %1.").arg(QString::fromLocal8Bit(s.kepFileName.c_str()))
+          : QString();
+  SatelliteSelection selection(std::move(available), s);
+  SatelliteSelectionDialog dialog(selection, note, &console_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  selection.commit(s, console_.shared().tracker);
+  return true;
+}
+
+}  // namespace tervane

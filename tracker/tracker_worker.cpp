@@ -1,0 +1,119 @@
+#include "tracker/tracker_worker.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/text_format.h"
+
+namespace tervane {
+
+namespace {
+constexpr int kCommandWaitMs = 100;
+constexpr std::int64_t kResearchDelaySeconds = 2;
+}  // namespace
+
+TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& a) {
+  TrackerRowText row;
+  row.name = std::string(name);
+  row.crossing = std::move(crossing);
+  row.range = textf("%15.2f", a.rangeKm);
+  row.elevation = textf("%6.2f", a.elevationDeg);
+  row.azimuth = textf("%6.2f", a.azimuthDeg);
+  row.subLatitude = textf("%6.2f", a.subLatitudeDeg);
+  row.subLongitude = textf("%6.2f", a.subLongitudeDeg);
+  row.altitude = textf("%8.2f", a.altitudeKm);
+  return row;
+}
+
+TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui) : shared_(shared), ui_(ui) {}
+
+void TrackerWorker::start(std::int64_t nowUnix) {
+  const TrackerTables& t = shared_.tracker;
+  count_ = std::clamp(t.count, 0, kSatelliteSlots);
+  const StationPosition station = shared_.values.position();
+  for (int i = 0; i < count_; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    models_[k].loadElements(t.names[k].view(), t.line1[k].view(), t.line2[k].view());
+    previousElevation_[k] = 0;
+    nextCrossing_[k] = models_[k].findCrossing(nowUnix, station.latitudeDeg, station.longitudeDeg).value_or(0);
+  }
+  active_ = -1;
+  passCounter_ = 0;
+}
+
+bool TrackerWorker::sendCommand(const std::string& text) { return handToTnc(shared_, text, kCommandWaitMs); }
+
+std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
+  const auto k = static_cast<std::size_t>(i);
+  const TrackerTables& t = shared_.tracker;
+  const double prev = previousElevation_[k];
+  if (active_ == -1 && secs / 10 <= t.leadTimeTens[k] && el < 0) {
+    passCounter_ = 0;
+    active_ = i;
+    sendCommand("\x03" + textf("UNPROTO %s VIA %s\r", shared_.values.currentUnproto().c_str(), t.unprotoVia[k].c_str()));
+    sendCommand("B E  0\r");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The pass beacon interval is kept in tens of seconds; 3 tens are half a minute.
+    shared_.values.beaconMinutes = t.beaconIntervalTens[k] / 6.0;
+    shared_.values.lastBeaconHours = -24.0;
+  }
+  if (active_ != i) return "W";
+  if (el < prev && el <= 0) ++passCounter_;
+  if (el <= 0 && prev > 0) passCounter_ = 0;
+  if (passCounter_ > 10 * t.leadTimeTens[k]) {
+    shared_.values.beaconMinutes = 0;
+    active_ = -1;
+  }
+  return "B";
+}
+
+bool TrackerWorker::tick(std::int64_t now) {
+  const TrackerTables& t = shared_.tracker;
+  for (int i = 0; i < count_; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const StationPosition station = shared_.values.position();
+    if (nextCrossing_[k] > 0 && nextCrossing_[k] < now) {
+      nextCrossing_[k] =
+          models_[k].findCrossing(now + kResearchDelaySeconds, station.latitudeDeg, station.longitudeDeg).value_or(0);
+    }
+    models_[k].propagate(now);
+    const LookAngles angles = models_[k].lookAngles(station.latitudeDeg, station.longitudeDeg);
+    if (shared_.events.trackerShowStatus.poll()) ui_.showWindow();
+    if (shared_.events.trackerStop.poll()) return false;
+
+    const std::int64_t secs = nextCrossing_[k] - now;
+    std::string crossing = "Not Today";
+    if (secs >= 1) {
+      const std::int64_t h = secs / 3600;
+      const std::int64_t m = secs / 60 % 60;
+      const std::int64_t s = secs % 60;
+      const std::string hms = textf("%02lld:%02lld:%02lld", static_cast<long long>(h), static_cast<long long>(m),
+                                    static_cast<long long>(s));
+      crossing = hms + (t.autoBeacon[k] ? " " + passLogic(i, angles.elevationDeg, secs) : std::string("  "));
+    }
+    ui_.showRow(i, formatTrackerRow(models_[k].name(), std::move(crossing), angles));
+    previousElevation_[k] = angles.elevationDeg;
+  }
+  return true;
+}
+
+int TrackerWorker::run(const Clock& clock, const std::atomic<bool>* stopRequested,
+                       const std::function<void(int)>& sleepMs) {
+  const auto stopping = [stopRequested] { return stopRequested != nullptr && stopRequested->load(); };
+  start(clock.unixSeconds());
+  std::int64_t previous = 0;
+  while (!stopping()) {
+    std::int64_t now = clock.unixSeconds();
+    while (now == previous && !stopping()) {
+      sleepMs(100);
+      now = clock.unixSeconds();
+    }
+    previous = now;
+    if (stopping() || !tick(now)) break;
+    if (count_ == 0 && shared_.events.trackerStop.poll()) break;
+  }
+  return 0;
+}
+
+}  // namespace tervane

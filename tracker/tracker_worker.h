@@ -1,0 +1,78 @@
+#pragma once
+// The satellite tracker's thread: once a second it propagates every tracked
+// satellite, computes its look angles from the station, keeps each one's next
+// horizon crossing, refreshes the status rows, and for satellites marked for
+// auto-beacon switches the TNC's path and steers the PC beacon through the
+// pass.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/coordination.h"
+#include "platform/clock.h"
+#include "tracker/orbit_model.h"
+
+namespace tervane {
+
+// The texts of one row of the Tracker Status window.
+struct TrackerRowText {
+  std::string name;
+  std::string crossing;  // "HH:MM:SS  ", "HH:MM:SS W", "HH:MM:SS B" or "Not Today"
+  std::string range;     // "%15.2f" km
+  std::string elevation; // "%6.2f" degrees
+  std::string azimuth;
+  std::string subLatitude;
+  std::string subLongitude;
+  std::string altitude;  // "%8.2f" km
+};
+
+TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& angles);
+
+// What the worker shows; called on the worker's thread, carried out on the
+// user-interface thread without waiting.
+class TrackerUi {
+ public:
+  virtual ~TrackerUi() = default;
+  virtual void showRow(int index, const TrackerRowText& row) = 0;
+  virtual void showWindow() = 0;
+};
+
+// The tracker's state for one run. start() loads the satellites of the
+// tracker tables and predicts their crossings; tick() is one second of the
+// loop. The run itself (run()) reads the clock, so tests drive tick() with
+// any instants they like.
+class TrackerWorker {
+ public:
+  TrackerWorker(Coordination& shared, TrackerUi& ui);
+
+  void start(std::int64_t nowUnix);
+  // One second. False when the worker is to end (TrackerStop).
+  bool tick(std::int64_t nowUnix);
+
+  int activeSatellite() const { return active_; }
+  std::int64_t nextCrossing(int i) const { return nextCrossing_[static_cast<std::size_t>(i)]; }
+  int satelliteCount() const { return count_; }
+
+  // The loop: start, then one tick per new clock second until TrackerStop or
+  // the stop request. sleepMs pauses the thread (tests may advance a clock).
+  int run(const Clock& clock, const std::atomic<bool>* stopRequested, const std::function<void(int)>& sleepMs);
+
+ private:
+  bool sendCommand(const std::string& text);
+  std::string passLogic(int i, double elevationDeg, std::int64_t secs);
+
+  Coordination& shared_;
+  TrackerUi& ui_;
+  int count_ = 0;
+  std::array<OrbitModel, kSatelliteSlots> models_{};
+  std::array<std::int64_t, kSatelliteSlots> nextCrossing_{};
+  std::array<double, kSatelliteSlots> previousElevation_{};
+  int active_ = -1;
+  int passCounter_ = 0;
+};
+
+}  // namespace tervane
