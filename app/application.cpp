@@ -10,6 +10,7 @@
 #include "platform/qt_profile_store.h"
 #include "aprs/station_windows.h"
 #include "dialogs/dialog_commands.h"
+#include "gps/gps_link.h"
 #include "tnc/tnc_link.h"
 #include "tracker/tracker_link.h"
 
@@ -45,6 +46,9 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   attachDialogCommands(console);
   TrackerLink tracker(console, clock);
   tracker.attach();
+  GpsLink gps(console, clock, &store);
+  gps.setToggleTrackHook([&positionWindow](bool enabled) { positionWindow.setToggleTrackEnabled(enabled); });
+  gps.attach();
   console.initialise();
   console.show();
   const int status = qtApp.exec();

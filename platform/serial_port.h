@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,5 +49,9 @@ std::string serialDevicePath(int comNumber, const ProfileStore* store);
 // Opens and configures the device at the given speed (1200, 4800 or 9600).
 SerialOpenResult openSerialDevice(const std::string& devicePath, int baud);
 SerialOpenResult openSerialPort(int comNumber, int baud, const ProfileStore* store);
+
+// How a worker opens its port: COM number and speed in, port or reason out.
+// Tests hand the workers their own.
+using PortOpener = std::function<SerialOpenResult(int comNumber, int baud)>;
 
 }  // namespace tervane

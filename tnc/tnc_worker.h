@@ -95,8 +95,6 @@ class CaptureSession {
   std::FILE* file_ = nullptr;
 };
 
-using PortOpener = std::function<SerialOpenResult(int comNumber, int baud)>;
-
 struct TncWorkerContext {
   Coordination& shared;
   const Clock& clock;

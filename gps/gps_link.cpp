@@ -1,0 +1,172 @@
+#include "gps/gps_link.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QPointer>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/main_console.h"
+#include "app/text_format.h"
+
+namespace tervane {
+
+// One GPS > On: the worker's stop request and whether it has ended. Texts a
+// run posts reach the console only while that run is the current one, so
+// nothing a worker sends after GPS > Off overwrites the fixed position.
+struct GpsLink::Run {
+  GpsWorkerParams params;
+  GpsStopRequest stop;
+  std::atomic<bool> current{true};
+  std::atomic<bool> ended{false};
+  std::shared_ptr<Run> previous;
+};
+
+namespace {
+
+QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+class QtGpsUi final : public GpsUi {
+ public:
+  QtGpsUi(MainConsole& console, std::shared_ptr<GpsLink::Run> run, std::function<void(bool)> toggleTrack)
+      : console_(&console), run_(std::move(run)), toggleTrack_(std::move(toggleTrack)) {}
+
+  void showPosition(const StationPosition& p) override {
+    post([p](MainConsole& c) { c.showPosition(p); });
+  }
+  void setToggleTrackEnabled(bool enabled) override {
+    auto hook = toggleTrack_;
+    // Graying the button always goes through, also from a run that GPS > Off ended.
+    post(
+        [hook, enabled](MainConsole&) {
+          if (hook) hook(enabled);
+        },
+        !enabled);
+  }
+  void menuOn() override {
+    post([](MainConsole& c) { c.setGpsMenuOn(true); });
+  }
+  void linkEnded() override {
+    post([](MainConsole& c) { c.setGpsMenuOn(false); }, true);
+  }
+  void notice(std::string_view text) override {
+    const QString line = latin1(std::string(text));
+    post([line](MainConsole& c) { c.appendMonitorLines({line}); });
+  }
+  bool askDeviceOpenError() override {
+    bool carryOn = false;
+    MainConsole* console = console_;
+    QMetaObject::invokeMethod(
+        console, [console, &carryOn] { carryOn = console->askDeviceOpenError(); }, Qt::BlockingQueuedConnection);
+    return carryOn;
+  }
+
+ private:
+  template <typename F>
+  void post(F&& f, bool evenAfterOff = false) {
+    MainConsole* console = console_;
+    std::shared_ptr<GpsLink::Run> run = run_;
+    QMetaObject::invokeMethod(
+        console,
+        [console, run, evenAfterOff, f = std::forward<F>(f)] {
+          if (evenAfterOff || run->current) f(*console);
+        },
+        Qt::QueuedConnection);
+  }
+
+  MainConsole* console_;
+  std::shared_ptr<GpsLink::Run> run_;
+  std::function<void(bool)> toggleTrack_;
+};
+
+}  // namespace
+
+GpsLink::GpsLink(MainConsole& console, Clock& clock, const ProfileStore* portStore)
+    : console_(console), clock_(clock), portStore_(portStore) {
+  opener_ = [this](int com, int baud) { return openSerialPort(com, baud, portStore_); };
+}
+
+GpsLink::~GpsLink() {
+  if (run_) {
+    run_->current = false;
+    run_->stop.request();
+  }
+}
+
+void GpsLink::attach() {
+  ConsoleCommands& c = console_.commands();
+  c.gpsOn = [this] { on(); };
+  c.gpsOff = [this] { off(); };
+  c.gpsSetPcClock = [this] { setPcClock(); };
+  c.gpsSetFixedLocation = [this] { setFixedStationLocation(); };
+}
+
+void GpsLink::on() {
+  console_.setGpsMenuOn(true);
+  if (thread_.isRunning()) return;
+  auto run = std::make_shared<Run>();
+  run->previous = lastRun_;
+  run->params.comNumber = console_.settings().gpsPortNumber + 1;
+  run->params.gpsType = console_.settings().gpsType;
+  run_ = run;
+  lastRun_ = run;
+  Coordination& shared = console_.shared();
+  auto ui = std::make_shared<QtGpsUi>(console_, run, toggleTrack_);
+  PortOpener opener = opener_;
+  thread_.start([run, ui, &shared, opener] {
+    // A run still finishing keeps the device until it ends.
+    for (int i = 0; i < 300 && run->previous && !run->previous->ended; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    run->previous.reset();
+    GpsWorkerContext context{shared, *ui, opener, &run->stop, {}};
+    const int result = runGpsWorker(run->params, context);
+    run->ended = true;
+    return result;
+  });
+}
+
+void GpsLink::off() {
+  console_.setGpsMenuOn(false);
+  if (run_) {
+    run_->current = false;
+    run_->stop.request();
+  }
+  const StationSettings& s = console_.settings();
+  WorkingValues& values = console_.shared().values;
+  values.setPosition(leadingNumber(s.latitude), leadingNumber(s.longitude));
+  console_.showPosition(values.position());
+  if (thread_.isStarted()) {
+    console_.shared().events.gpsStop.raise();
+    thread_.forget();
+  }
+  run_.reset();
+}
+
+void GpsLink::setPcClock() {
+  if (!thread_.isStarted()) return;
+  const Coordination& shared = console_.shared();
+  if (!shared.gpsTimeReceived) {
+    console_.appendMonitorLines({QStringLiteral("No time has come from the GPS receiver yet; the PC clock was not set.")});
+    return;
+  }
+  // Only the time of day comes from the receiver; the date stays the PC's.
+  CalendarTime utc = clock_.utcNow();
+  utc.hour = shared.gpsHour;
+  utc.minute = shared.gpsMinute;
+  utc.second = shared.gpsSecond;
+  std::string reason;
+  if (!clock_.setUtc(utc, &reason)) {
+    console_.appendMonitorLines({QStringLiteral("The PC clock was not set from the GPS time: %1.").arg(latin1(reason))});
+  }
+}
+
+void GpsLink::setFixedStationLocation() {
+  const StationPosition p = console_.shared().values.position();
+  StationSettings& s = console_.settings();
+  s.latitude = textf("%9.6f", p.latitudeDeg);
+  s.longitude = textf("%10.6f", p.longitudeDeg);
+}
+
+}  // namespace tervane

@@ -1,0 +1,47 @@
+#pragma once
+// The GPS menu: On, Off, Set PC Clock and Set Fixed Station Location, and the
+// user-interface side of what the GPS worker shows and asks.
+
+#include <functional>
+#include <memory>
+
+#include "app/worker_thread.h"
+#include "gps/gps_worker.h"
+#include "platform/clock.h"
+
+namespace tervane {
+
+class MainConsole;
+class ProfileStore;
+
+class GpsLink {
+ public:
+  GpsLink(MainConsole& console, Clock& clock, const ProfileStore* portStore);
+  ~GpsLink();
+
+  // Where the worker enables and disables "Toggle Track".
+  void setToggleTrackHook(std::function<void(bool)> hook) { toggleTrack_ = std::move(hook); }
+  void setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
+  void attach();
+
+  void on();
+  void off();
+  void setPcClock();
+  void setFixedStationLocation();
+  bool isRunning() const { return thread_.isRunning(); }
+
+  // One GPS > On (defined with the link).
+  struct Run;
+
+ private:
+  MainConsole& console_;
+  Clock& clock_;
+  const ProfileStore* portStore_;
+  PortOpener opener_;
+  std::function<void(bool)> toggleTrack_;
+  std::shared_ptr<Run> run_;
+  std::shared_ptr<Run> lastRun_;
+  WorkerThread thread_;
+};
+
+}  // namespace tervane

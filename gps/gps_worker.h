@@ -1,0 +1,105 @@
+#pragma once
+// The thread that owns the GPS receiver's serial port from GPS > On to
+// GPS > Off. In "Garmin" mode (9600 baud) it polls the receiver for position
+// and time over the Garmin link and uploads the tracked stations' positions
+// as waypoints; in "NMEA Readonly" mode (4800 baud) it reads GGA sentences
+// ($GPGGA, $GNGGA) field by field. The position is stored only for a mobile
+// station, and never from a GGA sentence whose fix quality is 0 (the receiver
+// itself calls it invalid); the time of day always.
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "app/coordination.h"
+#include "platform/serial_port.h"
+
+namespace tervane {
+
+struct GpsWorkerParams {
+  int comNumber = 1;  // 1..4
+  int gpsType = 0;    // 0: "Garmin"; anything else: "NMEA Readonly"
+};
+
+inline constexpr int kGarminBaud = 9600;
+inline constexpr int kNmeaBaud = 4800;
+
+// What the worker shows and asks. Called on the worker's thread; the
+// implementation hands everything to the user-interface thread. Only the
+// question waits for the answer. showPosition(), setToggleTrackEnabled(true),
+// menuOn() and notice() are called while GpsStopRequest holds its lock, so
+// they must never wait for the user-interface thread.
+class GpsUi {
+ public:
+  virtual ~GpsUi() = default;
+  // The console's Latitude and Longitude fields (latitudeFieldText(),
+  // longitudeFieldText()). A text that reaches the user-interface thread
+  // after GPS > Off has put the fixed position back must be dropped there.
+  virtual void showPosition(const StationPosition& position) = 0;
+  // The "Toggle Track" button of the Received Position Data window.
+  virtual void setToggleTrackEnabled(bool enabled) = 0;
+  // After "Continue": On grayed, Off and Set PC Clock enabled, Set Fixed
+  // Station Location enabled only for a mobile station.
+  virtual void menuOn() = 0;
+  // The link ended by itself (Cancel at the question, a port that could not
+  // be set up): the GPS menu returns to its off state.
+  virtual void linkEnded() = 0;
+  // One line for the operator in the console.
+  virtual void notice(std::string_view text) = 0;
+  // "Device Open Error": true for Continue.
+  virtual bool askDeviceOpenError() = 0;
+};
+
+// "%9.6f %c" and "%10.6f %c": the absolute degrees and the position's own
+// hemisphere letter.
+std::string latitudeFieldText(const StationPosition& position);
+std::string longitudeFieldText(const StationPosition& position);
+
+// GPS > Off's request to one worker run to stop. The worker stores a
+// position, hemisphere letters, a time or a console text only through
+// storeUnlessRequested(), which refuses once request() has been called; a
+// store in progress finishes before request() returns. GPS > Off calls
+// request() first and then puts the fixed position back, so that position
+// stays. request() waits for one store at most, never for a worker's cycle.
+class GpsStopRequest {
+ public:
+  void request() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requested_ = true;
+  }
+  bool requested() const { return requested_.load(); }
+  // Runs the store unless stopping was requested; false when it was.
+  template <typename Store>
+  bool storeUnlessRequested(Store&& store) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (requested_.load()) return false;
+    store();
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::atomic<bool> requested_{false};
+};
+
+struct GpsWorkerContext {
+  Coordination& shared;
+  GpsUi& ui;
+  PortOpener openPort;
+  // One per worker run, set by GPS > Off before it raises gpsStop. With it,
+  // the worker discards a gpsStop left raised by an earlier run when it
+  // starts. May be null; the worker then stops on gpsStop alone, and GPS > On
+  // must discard a stale gpsStop itself.
+  GpsStopRequest* stopRequest = nullptr;
+  // The pauses between packets and cycles; empty: sleep for real.
+  std::function<void(int milliseconds)> pause;
+};
+
+// The worker's entry function: 0 when it ends on gpsStop (or the stop
+// request) or on Cancel at the "Device Open Error" question, -1 when the
+// port cannot be set up.
+int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context);
+
+}  // namespace tervane

@@ -1,0 +1,178 @@
+// The GPS receiver end to end: the real GPS worker on a pseudo-terminal with
+// the simulated receiver, driven through the GPS menu.
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/coordination.h"
+#include "app/main_console.h"
+#include "app/transmit_courier.h"
+#include "aprs/station_windows.h"
+#include "gps/gps_link.h"
+
+using namespace tervane;
+
+namespace {
+
+class SimulatedGps {
+ public:
+  explicit SimulatedGps(const QStringList& options) {
+    logPath_ = dir_.filePath(QStringLiteral("gps.log"));
+    process_.start(QStringLiteral(TERVANE_GPSSIM_PATH), QStringList{"--log", logPath_} + options);
+    process_.waitForStarted();
+    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(50);
+    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+  }
+  ~SimulatedGps() {
+    process_.terminate();
+    process_.waitForFinished(2000);
+  }
+  QString device() const { return device_; }
+  QStringList log() const {
+    QFile f(logPath_);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString logPath_;
+  QProcess process_;
+  QString device_;
+};
+
+struct Station {
+  StationSettings settings;
+  Coordination shared;
+  FixedClock clock{1796621563};
+  TransmitCourier courier{shared};
+  MainConsole console{settings, shared, courier};
+  PositionWindow positions{shared, &console};
+  GpsLink gps{console, clock, nullptr};
+
+  Station(const QString& device, bool mobile, int gpsType) {
+    qputenv("TERVANEAPRS_COM2", device.toLocal8Bit());
+    settings.mobile = mobile ? 1 : 0;
+    settings.gpsType = gpsType;
+    settings.latitude = "10.5";
+    settings.longitude = "20.25";
+    gps.setToggleTrackHook([this](bool on) { positions.setToggleTrackEnabled(on); });
+    gps.attach();
+    console.initialise();
+  }
+  ~Station() {
+    console.action("gpsOff")->trigger();
+    WorkerThread::joinAll(std::chrono::milliseconds(3000));
+  }
+};
+
+StationEntry entry(const char* call, double lat, double lon) {
+  StationEntry e;
+  e.positionValid = e.callsignFound = true;
+  e.sourceCall = call;
+  e.latitudeDeg = lat;
+  e.longitudeDeg = lon;
+  return e;
+}
+
+}  // namespace
+
+class GpsLinkTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void garminPositionFollowsAndWaypointsUpload() {
+    SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4", "--time", "12:34:56"});
+    Station s(sim.device(), true, 0);
+    s.console.action("gpsOn")->trigger();
+    QVERIFY(!s.console.action("gpsOn")->isEnabled());
+    QVERIFY(s.console.action("gpsSetFixed")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"), 5000);
+    QCOMPARE(s.console.longitudeField()->text(), QStringLiteral(" 18.400000 W"));
+    QVERIFY(s.shared.values.position().latitudeDeg < 0);
+    QTRY_VERIFY(s.positions.toggleTrackButton()->isEnabled());
+    QTRY_VERIFY(s.shared.gpsTimeReceived.load());
+    QCOMPARE(s.shared.gpsHour.load(), 12);
+    QCOMPARE(s.shared.gpsSecond.load(), 56);
+
+    for (const char* c : {"N0CALL", "KB1XYZ-9", "W1ABC"}) s.positions.addOrUpdate(entry(c, 42.5, -71.25));
+    QAbstractItemView* view = s.positions.view();
+    for (int r = 0; r < 3; ++r)
+      view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    s.positions.toggleTrackButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(s.positions.toggleTrackButton()->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(sim.log().contains(QStringLiteral("XFERCMPLT")), 5000);
+    const QStringList log = sim.log();
+    QVERIFY(log.contains(QStringLiteral("RECORDS\t3")));
+    int waypoints = 0;
+    for (const QString& l : log) {
+      if (l.startsWith(QStringLiteral("WPT\t108\t"))) ++waypoints;
+    }
+    QCOMPARE(waypoints, 3);
+    QVERIFY(log.filter(QStringLiteral("KB1XYZ-9")).size() == 1);
+    QVERIFY(log.filter(QStringLiteral("KB1XYZ-9")).first().startsWith(QStringLiteral("WPT\t108\t57\t")));
+
+    s.console.action("gpsSetFixed")->trigger();
+    QCOMPARE(s.settings.latitude.str(), std::string("-33.900000"));
+    s.console.action("gpsOff")->trigger();
+    QVERIFY(s.console.action("gpsOn")->isEnabled());
+    QVERIFY(!s.console.action("gpsSetClock")->isEnabled());
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"));
+    QTest::qWait(500);  // nothing the ending worker sends may move it
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.positions.toggleTrackButton()->isEnabled(), 3000);
+  }
+
+  void offRestoresTheFixedPosition() {
+    SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4"});
+    Station s(sim.device(), true, 0);
+    s.console.action("gpsOn")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"), 5000);
+    s.console.action("gpsOff")->trigger();
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
+    QTest::qWait(500);
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
+    QCOMPARE(s.shared.values.position().latitudeDeg, 10.5);
+  }
+
+  void fixedStationKeepsItsPositionAndSetClockUsesTheGpsTime() {
+    SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4", "--time", "00:00:01"});
+    Station s(sim.device(), false, 0);
+    s.clock.set(1796687998);  // 2026-12-07 23:59:58 UTC
+    s.console.action("gpsOn")->trigger();
+    QVERIFY(!s.console.action("gpsSetFixed")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(s.shared.gpsTimeReceived.load(), 5000);
+    s.console.action("gpsSetClock")->trigger();
+    const CalendarTime t = s.clock.utcNow();
+    QCOMPARE(t.day, 7);
+    QCOMPARE(t.hour, 0);
+    QCOMPARE(t.second, 1);
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
+  }
+
+  void nmeaReceiverMovesAMobileStation() {
+    SimulatedGps sim({"--sample-nmea", "--rate", "5"});
+    Station s(sim.device(), true, 1);
+    s.console.action("gpsOn")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(s.console.latitudeField()->text().startsWith(QStringLiteral("42.")), 5000);
+    QVERIFY(s.console.longitudeField()->text().endsWith(QStringLiteral(" W")));
+  }
+
+  void portThatCannotBeOpenedTurnsTheGpsOff() {
+    Station s(QStringLiteral("/nonexistent/gps"), true, 0);
+    s.console.action("gpsOn")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(s.console.action("gpsOn")->isEnabled(), 3000);
+    QVERIFY(s.console.monitor()->toPlainText().contains(QStringLiteral("/nonexistent/gps")));
+  }
+};
+
+QTEST_MAIN(GpsLinkTest)
+#include "gps_link_test.moc"
