@@ -19,6 +19,10 @@
 #include "app/text_format.h"
 #include "app/transmit_courier.h"
 
+// The window icon lives in a resource compiled into a static library; the
+// library's resources must be registered by hand.
+static void registerConsoleResources() { Q_INIT_RESOURCE(app); }
+
 namespace tervane {
 
 namespace {
@@ -33,6 +37,7 @@ QString latin1(const std::string& text) {
 
 MainConsole::MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent)
     : QMainWindow(parent), settings_(settings), shared_(shared), courier_(courier) {
+  registerConsoleResources();
   setWindowTitle(QStringLiteral("TervaneAPRS"));
   setWindowIcon(QIcon(QStringLiteral(":/tervaneaprs.png")));
   buildControls();

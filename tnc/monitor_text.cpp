@@ -34,6 +34,8 @@ std::optional<std::string> applyDisplayMode(DisplayMode mode, const FilterString
 FilterStrings parseFilterText(std::string_view text) {
   constexpr std::size_t kTextLimit = 2047;
   if (text.size() > kTextLimit) text = text.substr(0, kTextLimit);
+  // The dialog's text is a zero-terminated string: a zero byte ends it.
+  text = text.substr(0, text.find('\0'));
   FilterStrings slots{};
   const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
   std::size_t pos = 0;

@@ -30,7 +30,8 @@ std::optional<std::string> applyDisplayMode(DisplayMode mode, const FilterString
 // The Filter Strings dialog's text read into 16 slots: one line per slot, runs
 // of line breaks count as one (a text that begins with a break leaves slot 0
 // empty), lines after the sixteenth are ignored, each line is cut to 31
-// characters. Only the first 2047 characters are read.
+// characters. Only the first 2047 characters are read, and none after a zero
+// byte.
 FilterStrings parseFilterText(std::string_view text);
 // The slots as the dialog shows them: each followed by CR LF.
 std::string formatFilterText(const FilterStrings& filters);

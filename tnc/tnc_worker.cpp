@@ -121,22 +121,25 @@ class TncWorker {
     return 0;
   }
 
+  // The user interface's requests are taken without waiting: the loop is
+  // paced by the port's read time-out when the TNC is silent, and keeps up
+  // with the TNC when it is not.
   bool stopRequested() const { return ctx_.stopRequested != nullptr && ctx_.stopRequested->load(); }
 
   bool pass() {
     if (stopRequested()) return false;
     pcBeacon();
-    if (events_.timeTagToggle.poll()) timeTag_ = !timeTag_;
-    if (events_.showFullText.poll()) mode_ = DisplayMode::FullText;
-    if (events_.showHighlight.poll()) mode_ = DisplayMode::Highlight;
-    if (events_.showFiltered.poll()) mode_ = DisplayMode::Filter;
-    if (events_.capturePause.poll()) ctx_.capture.setPaused(true);
-    if (events_.captureResume.poll()) ctx_.capture.setPaused(false);
-    if (events_.captureStop.poll()) ctx_.capture.stop();
-    if (events_.tncStop.poll() || stopRequested()) return false;
-    if (events_.captureStart.poll()) startCapture();
-    if (events_.emailPrompt.poll()) emailPrompt();
-    while (events_.transmitRequest.poll()) {
+    if (events_.timeTagToggle.wait(0)) timeTag_ = !timeTag_;
+    if (events_.showFullText.wait(0)) mode_ = DisplayMode::FullText;
+    if (events_.showHighlight.wait(0)) mode_ = DisplayMode::Highlight;
+    if (events_.showFiltered.wait(0)) mode_ = DisplayMode::Filter;
+    if (events_.capturePause.wait(0)) ctx_.capture.setPaused(true);
+    if (events_.captureResume.wait(0)) ctx_.capture.setPaused(false);
+    if (events_.captureStop.wait(0)) ctx_.capture.stop();
+    if (events_.tncStop.wait(0) || stopRequested()) return false;
+    if (events_.captureStart.wait(0)) startCapture();
+    if (events_.emailPrompt.wait(0)) emailPrompt();
+    while (events_.transmitRequest.wait(0)) {
       port_->write(ctx_.shared.transmitBuffer.str());
       events_.transmitReady.raise();
     }
@@ -145,7 +148,7 @@ class TncWorker {
     std::uint8_t* at = cutter_.prepareRead();
     const std::size_t n = port_->read(at, LineCutter::kReadSize);
     if (n == 0) {
-      while (events_.clearRequest.poll()) events_.clearReady.raise();
+      while (events_.clearRequest.wait(0)) events_.clearReady.raise();
       return true;
     }
     cutter_.commit(n, [this](std::string_view line) { processLine(line); });

@@ -78,7 +78,12 @@ void TrackerStatusWindow::showRow(int index, const TrackerRowText& row) {
       item->setTextAlignment((kStatusColumns[c].right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
       table_->setItem(index, c, item);
     }
-    item->setText(latin1(*texts[c]));
+    // The figures are formatted to a fixed width; right alignment already
+    // lines them up, and the leading blanks would only push them out of
+    // their column.
+    QString text = latin1(*texts[c]);
+    if (kStatusColumns[c].right) text = text.trimmed();
+    item->setText(text);
   }
 }
 

@@ -77,7 +77,8 @@ class TrackerWindowsTest : public QObject {
     }
     QCOMPARE(w.table()->rowCount(), 3);
     QCOMPARE(w.table()->item(2, 0)->text(), QStringLiteral("SAT-2"));
-    QCOMPARE(w.table()->item(0, 2)->text(), QStringLiteral("        2345.68"));
+    QCOMPARE(w.table()->item(0, 2)->text(), QStringLiteral("2345.68"));
+    QCOMPARE(w.table()->item(0, 3)->text(), QStringLiteral("-5.00"));
     QVERIFY(w.table()->item(0, 2)->textAlignment() & Qt::AlignRight);
     QVERIFY(w.table()->item(0, 1)->textAlignment() & Qt::AlignLeft);
     w.show();

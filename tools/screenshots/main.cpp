@@ -1,0 +1,365 @@
+// tervane-screenshots: opens every window of TervaneAPRS with the
+// demonstration station's traffic, stations and satellites, and saves a
+// picture of each into a folder, for the user guide. The windows are the
+// program's own classes; no device is opened and no settings are read or
+// written.
+//
+//   tervane-screenshots FOLDER [NAME...]
+//
+// Without names every picture is taken. Run with QT_SCALE_FACTOR=2 for
+// double-density pictures.
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_console.h"
+#include "app/text_format.h"
+#include "app/transmit_courier.h"
+#include "aprs/packet_decoder.h"
+#include "aprs/station_windows.h"
+#include "dialogs/filter_strings_dialog.h"
+#include "dialogs/settings_dialogs.h"
+#include "dialogs/settings_edits.h"
+#include "tnc/monitor_text.h"
+#include "tools/screenshots/demo_station.h"
+#include "tracker/element_file.h"
+#include "tracker/satellite_selection.h"
+#include "tracker/tracker_windows.h"
+#include "tracker/tracker_worker.h"
+
+namespace tervane {
+namespace {
+
+QString latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Lets the windows lay themselves out and paint.
+void settle(int durationMs = 120) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < durationMs) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+QPixmap grabShown(QWidget& window) {
+  window.show();
+  settle();
+  return window.grab();
+}
+
+// Runs a command that shows a modal dialog with exec(), grabs the dialog
+// once it is up, and closes it so that the command returns.
+QPixmap grabModal(const std::function<void()>& open) {
+  QPixmap picture;
+  int ticks = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible() || ++ticks < 4) return;
+    poll.stop();
+    picture = dialog->grab();
+    dialog->done(QDialog::Rejected);
+  });
+  poll.start(40);
+  open();
+  return picture;
+}
+
+// The tracker's rows go straight into the status window: the worker is
+// driven second by second on this thread.
+class DirectTrackerUi final : public TrackerUi {
+ public:
+  explicit DirectTrackerUi(TrackerStatusWindow& window) : window_(window) {}
+  void showRow(int index, const TrackerRowText& row) override { window_.showRow(index, row); }
+  void showWindow() override { window_.show(); }
+
+ private:
+  TrackerStatusWindow& window_;
+};
+
+// Everything the pictures share: the station's settings, the main window
+// and the two station windows filled from the demonstration traffic.
+struct Scene {
+  Scene()
+      : settings(demo::demoSettings()),
+        clock(demo::demoInstant(), demo::kLocalOffsetSeconds),
+        courier(shared),
+        console(settings, shared, courier),
+        positions(shared, &console),
+        stations([](const std::string&) { return false; }, &console) {}
+
+  StationSettings settings;
+  FixedClock clock;
+  Coordination shared;
+  TransmitCourier courier;
+  MainConsole console;
+  PositionWindow positions;
+  StationsWindow stations;
+  std::vector<std::string> problems;
+
+  void check(bool ok, const char* what) {
+    if (!ok) problems.emplace_back(what);
+  }
+};
+
+std::vector<ElementRecord> demoSatellites() { return scanElementText(demo::demoElementText()); }
+
+// The main window as the operator sees it with the TNC open, time tags on,
+// Highlight mode and a capture running, an e-mail being typed.
+void fillConsole(Scene& s) {
+  MainConsole& c = s.console;
+  c.initialise();
+  c.setTncMenuOpen(true);
+  c.timeTagButton()->click();
+  c.action(QStringLiteral("filterHighlight"))->trigger();
+  c.action(QStringLiteral("captureStart"))->trigger();
+
+  const FilterStrings filters = s.shared.values.filterStrings();
+  const std::int64_t now = s.clock.unixSeconds();
+  QStringList shown;
+  for (const demo::HeardLine& line : demo::demoTraffic()) {
+    s.clock.set(line.unixSeconds);
+    const std::string tagged = timeTagged(s.clock.localNow(), line.text);
+    if (const auto text = applyDisplayMode(DisplayMode::Highlight, filters, tagged)) shown << latin1(*text);
+  }
+  s.clock.set(now);
+  c.appendMonitorLines(shown);
+  // The caret at the start of the last line keeps the line starts in view.
+  QTextCursor caret = c.monitor()->textCursor();
+  caret.movePosition(QTextCursor::End);
+  caret.movePosition(QTextCursor::StartOfBlock);
+  c.monitor()->setTextCursor(caret);
+  c.monitor()->horizontalScrollBar()->setValue(0);
+  const CalendarTime utc = s.clock.utcNow();
+  c.utcClockField()->setText(latin1(textf("%02d:%02d:%02d", utc.hour, utc.minute, utc.second)));
+  const std::string email = s.shared.values.emailAddress();
+  c.inputLine()->setPlainText(latin1(textf(":EMAIL    :%s Arriving at the club at 19:30", email.c_str())));
+  c.inputLine()->moveCursor(QTextCursor::End);
+  s.check(c.monitor()->blockCount() == static_cast<int>(demo::demoTraffic().size()), "console shows every line");
+}
+
+// The station windows get what the decoder makes of the traffic, as the TNC
+// worker hands it to them; one station is tracked for the GPS receiver.
+void fillStationWindows(Scene& s) {
+  PacketDecoder decoder(s.clock);
+  const std::int64_t now = s.clock.unixSeconds();
+  for (const demo::HeardLine& line : demo::demoTraffic()) {
+    s.clock.set(line.unixSeconds);
+    decoder.beginLine(line.text + "\r\n");
+    decoder.decode();
+    const StationEntry& e = decoder.entry();
+    if (e.callsignFound) s.stations.addCallsign(e.sourceCall.view());
+    if (e.callsignFound && e.positionValid) s.positions.addOrUpdate(e);
+  }
+  s.clock.set(now);
+
+  const PositionTable& table = s.positions.table();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table.row(i).sourceCall == "KB1XYZ-7") s.positions.view()->selectRow(static_cast<int>(i));
+  }
+  s.shared.events.gpsUploadReady.raise();
+  s.positions.setToggleTrackEnabled(true);
+  s.positions.toggleTrack();
+  s.positions.setToggleTrackEnabled(true);
+  s.positions.view()->clearSelection();
+
+  bool tracked = false;
+  for (std::size_t i = 0; i < table.size(); ++i) tracked = tracked || table.row(i).tracked;
+  s.check(table.size() >= 8, "position table holds the stations with positions");
+  s.check(tracked, "one station is tracked");
+  s.check(s.stations.list().size() > table.size(), "some stations are heard without a position");
+
+  QItemSelectionModel* picked = s.stations.view()->selectionModel();
+  for (int row : {1, 2}) {
+    picked->select(s.stations.view()->model()->index(row, 0), QItemSelectionModel::Select);
+  }
+}
+
+QPixmap trackerStatus(Scene& s) {
+  std::vector<ElementRecord> available = demoSatellites();
+  SatelliteSelection selection(std::move(available), s.settings);
+  selection.commit(s.settings, s.shared.tracker);
+  s.shared.values.setPosition(demo::kStationLatitudeDeg, demo::kStationLongitudeDeg);
+
+  TrackerStatusWindow window([] {}, &s.console);
+  DirectTrackerUi ui(window);
+  TrackerWorker worker(s.shared, ui);
+  // The TNC takes the pass commands; nothing reads them here.
+  s.shared.events.transmitReady.raise();
+  worker.start(demo::elementEpoch());
+  for (std::int64_t t = demo::elementEpoch(); t <= demo::demoInstant(); ++t) worker.tick(t);
+
+  QTableWidget* rows = window.table();
+  const auto crossing = [rows](int row) {
+    const QTableWidgetItem* item = rows->item(row, 1);
+    return item == nullptr ? QString() : item->text();
+  };
+  s.check(rows->rowCount() == s.shared.tracker.count, "one status row per tracked satellite");
+  s.check(crossing(0).endsWith(QLatin1String(" B")), "DEMOSAT-1 is being beaconed");
+  s.check(crossing(1).endsWith(QLatin1String(" W")), "DEMOSAT-2 waits for its pass");
+  s.check(crossing(2).endsWith(QLatin1String("  ")), "DEMOSAT-3 has no auto-beacon");
+  s.check(crossing(3) == QLatin1String("Not Today"), "DEMOGEO-1 never rises");
+  return grabShown(window);
+}
+
+QPixmap satelliteSelection(Scene& s) {
+  SatelliteSelection selection(demoSatellites(), s.settings);
+  SatelliteSelectionDialog dialog(selection, QString(), &s.console);
+  dialog.availableList()->setCurrentIndex(0);
+  emit dialog.availableList()->activated(0);
+  s.check(dialog.selectedList()->count() == s.settings.satellitesObserved, "every chosen satellite is listed");
+  return grabShown(dialog);
+}
+
+QPixmap menu(Scene& s, const QString& title) {
+  for (QAction* a : s.console.menuBar()->actions()) {
+    if (a->menu() == nullptr || a->text() != title) continue;
+    QMenu* m = a->menu();
+    m->popup(s.console.mapToGlobal(QPoint(20, 20)));
+    settle();
+    QPixmap picture = m->grab();
+    m->hide();
+    return picture;
+  }
+  s.check(false, "every menu exists");
+  return {};
+}
+
+struct Shot {
+  const char* name;
+  std::function<QPixmap(Scene&)> take;
+};
+
+std::vector<Shot> shots() {
+  return {
+      {"main-window", [](Scene& s) { return grabShown(s.console); }},
+      {"menu-file", [](Scene& s) { return menu(s, QStringLiteral("File")); }},
+      {"menu-tnc", [](Scene& s) { return menu(s, QStringLiteral("TNC")); }},
+      {"menu-settings", [](Scene& s) { return menu(s, QStringLiteral("Settings")); }},
+      {"menu-gps", [](Scene& s) { return menu(s, QStringLiteral("GPS")); }},
+      {"menu-text-filter", [](Scene& s) { return menu(s, QStringLiteral("Text Filter")); }},
+      {"menu-tracker", [](Scene& s) { return menu(s, QStringLiteral("Tracker")); }},
+      {"menu-help", [](Scene& s) { return menu(s, QStringLiteral("Help")); }},
+      {"received-position-data", [](Scene& s) { return grabShown(s.positions); }},
+      {"received-stations", [](Scene& s) { return grabShown(s.stations); }},
+      {"tnc-settings",
+       [](Scene& s) {
+         TncSettingsDialog d(loadTncSettings(s.settings), &s.console);
+         return grabShown(d);
+       }},
+      {"station-data",
+       [](Scene& s) {
+         StationDataDialog d(loadStationData(s.settings), &s.console);
+         return grabShown(d);
+       }},
+      {"gps-settings",
+       [](Scene& s) {
+         GpsSettingsDialog d(s.settings.gpsPortNumber, s.settings.gpsType, &s.console);
+         return grabShown(d);
+       }},
+      {"email-addresses",
+       [](Scene& s) {
+         AddressBookDialog d(loadAddressBook(s.settings), &s.console);
+         return grabShown(d);
+       }},
+      {"filter-strings",
+       [](Scene& s) {
+         FilterStringsDialog d(s.shared.values.filterStrings(), &s.console);
+         return grabShown(d);
+       }},
+      {"satellite-selection", satelliteSelection},
+      {"tracker-status", trackerStatus},
+      {"about", [](Scene& s) { return grabModal([&s] { s.console.showAbout(); }); }},
+      {"device-open-error", [](Scene& s) { return grabModal([&s] { s.console.askDeviceOpenError(); }); }},
+  };
+}
+
+int usage(const std::vector<Shot>& all) {
+  std::fprintf(stderr, "usage: tervane-screenshots FOLDER [NAME...]\nnames:");
+  for (const Shot& shot : all) std::fprintf(stderr, " %s", shot.name);
+  std::fprintf(stderr, "\n");
+  return 2;
+}
+
+int run(int argc, char** argv) {
+  const std::vector<Shot> all = shots();
+  if (argc < 2) return usage(all);
+  std::vector<const Shot*> chosen;
+  for (int i = 2; i < argc; ++i) {
+    const Shot* found = nullptr;
+    for (const Shot& shot : all) {
+      if (std::string(argv[i]) == shot.name) found = &shot;
+    }
+    if (found == nullptr) return usage(all);
+    chosen.push_back(found);
+  }
+  if (chosen.empty()) {
+    for (const Shot& shot : all) chosen.push_back(&shot);
+  }
+
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  if (!QDir().mkpath(folder)) {
+    std::fprintf(stderr, "tervane-screenshots: cannot create %s\n", argv[1]);
+    return 1;
+  }
+
+  Scene scene;
+  fillConsole(scene);
+  fillStationWindows(scene);
+  scene.console.show();
+  settle();
+
+  int failures = 0;
+  for (const Shot* shot : chosen) {
+    const QPixmap picture = shot->take(scene);
+    const QString path = QDir(folder).filePath(QString::fromLatin1(shot->name) + QStringLiteral(".png"));
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+      std::fprintf(stderr, "tervane-screenshots: no picture of %s\n", shot->name);
+      ++failures;
+      continue;
+    }
+    std::printf("%s\t%dx%d\n", path.toLocal8Bit().constData(), picture.width(), picture.height());
+  }
+  for (const std::string& problem : scene.problems) {
+    std::fprintf(stderr, "tervane-screenshots: the demonstration does not show: %s\n", problem.c_str());
+    ++failures;
+  }
+  scene.console.hide();
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace tervane
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("TervaneAPRS"));
+  QApplication::setOrganizationName(QStringLiteral("TervaneWare"));
+  return tervane::run(argc, argv);
+}
