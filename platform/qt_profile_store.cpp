@@ -63,11 +63,15 @@ QtProfileStore::QtProfileStore() {
   settings_ = std::make_unique<QSettings>(fileFormat(), QSettings::UserScope, QStringLiteral("TervaneWare"),
                                           QStringLiteral("TervaneAPRS"));
 #endif
+  // A save goes to a new file that replaces the old one only when complete.
+  settings_->setAtomicSyncRequired(true);
   indexKeys();
 }
 
 QtProfileStore::QtProfileStore(const QString& filePath) {
   settings_ = std::make_unique<QSettings>(filePath, fileFormat());
+  // A save goes to a new file that replaces the old one only when complete.
+  settings_->setAtomicSyncRequired(true);
   indexKeys();
 }
 

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QListView>
+#include <QRegularExpression>
+#include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -130,6 +132,26 @@ class TncLinkTest : public QObject {
     QCOMPARE(log.indexOf(QStringLiteral("CMD\tB E 180")), mycall + 5);
     QVERIFY(log.indexOf(QStringLiteral("TX\thello world")) > conv);
     QCOMPARE(s.settings.phg.str(), std::string("0000"));
+  }
+
+  void positionReportAndQslReachTheTnc() {
+    SimulatedTnc tnc({"--sample-traffic", "--rate", "0", "--count", "30"});
+    Station s(tnc.device());
+    s.settings.latitude = "42.3601";
+    s.settings.longitude = "-71.0589";
+    s.settings.phg = "5230";
+    s.shared.values.setPosition(42.3601, -71.0589);
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(s.stations.view()->model()->rowCount() >= 3, 10000);
+    QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
+    QAbstractItemView* view = s.stations.view();
+    for (int r : {0, 2}) view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
+    const QString first = view->model()->index(0, 0).data().toString();
+    const QString third = view->model()->index(2, 0).data().toString();
+    s.stations.confirm();
+    const QRegularExpression report(QStringLiteral("^TX\t/\\d{6}z4221\\.61N/07103\\.53W-PHG5230/CQ$"));
+    QTRY_VERIFY_WITH_TIMEOUT(tnc.log().indexOf(report) >= 0, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("TX\tQSL %1 %2 ").arg(first, third)), 5000);
   }
 
   void silentTncCancelClosesTheLink() {

@@ -1,0 +1,115 @@
+// The settings file on disk: damaged files load as defaults for whatever
+// cannot be read, and a save killed at any moment leaves either the old or
+// the new file whole, never a half-written one.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/profile_file.h"
+#include "app/station_settings.h"
+#include "platform/qt_profile_store.h"
+
+namespace tervane {
+namespace {
+
+constexpr std::size_t kEntriesPerSave = 16 * 8 + 24;
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+std::size_t savedEntries(const QByteArray& bytes) {
+  std::size_t n = 0;
+  for (const ProfileEntry& e : parseProfileText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    if (e.section == "Version 1.0") ++n;
+  }
+  return n;
+}
+
+void saveWithCallsign(const QString& path, const std::string& call) {
+  QtProfileStore store(path);
+  StationSettings s;
+  s.load(store);
+  s.callsign = call;
+  s.message = std::string(60, 'm');
+  s.save(store);
+  store.flush();
+}
+
+TEST(SettingsFile, DamagedFilesLoadWhatCanBeRead) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("TervaneAPRS.conf"));
+  saveWithCallsign(path, "N0CALL");
+  const QByteArray whole = readFile(path);
+  ASSERT_EQ(savedEntries(whole), kEntriesPerSave);
+
+  std::mt19937 random(3);
+  QByteArray garbage(4000, '\0');
+  for (char& c : garbage) c = static_cast<char>(random());
+  struct Row {
+    const char* name;
+    QByteArray bytes;
+    const char* callsign;  // what the damaged file still gives
+  };
+  const Row rows[] = {
+      {"empty file", QByteArray(), ""},
+      {"truncated in the middle", whole.left(whole.size() / 2), "N0CALL"},
+      {"truncated inside a quoted text", whole.left(whole.indexOf("callsign=\"N0") + 12), ""},
+      {"garbage bytes", garbage, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    writeFile(path, r.bytes);
+    QtProfileStore store(path);
+    StationSettings s;
+    s.load(store);
+    EXPECT_EQ(s.callsign, r.callsign);
+    EXPECT_EQ(s.tncType, 3);
+    EXPECT_EQ(s.beaconInterval, "30.0");
+    EXPECT_EQ(s.satelliteLeadTime[15], 18);
+  }
+}
+
+TEST(SettingsFile, ASaveKilledAtAnyMomentLeavesAWholeFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("TervaneAPRS.conf"));
+  saveWithCallsign(path, "N0CALL-0");
+  std::mt19937 random(5);
+  for (int round = 1; round <= 25; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0;; ++i) saveWithCallsign(path, "N0CALL-" + std::to_string(i % 10));
+    }
+    usleep(static_cast<useconds_t>(2000 + random() % 20000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    const QByteArray bytes = readFile(path);
+    ASSERT_EQ(savedEntries(bytes), kEntriesPerSave) << "round " << round;
+    QtProfileStore store(path);
+    StationSettings s;
+    s.load(store);
+    EXPECT_EQ(s.callsign.str().rfind("N0CALL-", 0), 0u);
+  }
+  // No temporary files of interrupted saves are mistaken for settings.
+  EXPECT_TRUE(QFile::exists(path));
+}
+
+}  // namespace
+}  // namespace tervane
