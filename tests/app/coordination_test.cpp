@@ -56,9 +56,11 @@ class FakeTncConsumer {
       }
     });
   }
-  ~FakeTncConsumer() {
+  ~FakeTncConsumer() { stop(); }
+  // Ends the consumer's thread; what it wrote may be read afterwards.
+  void stop() {
     stop_ = true;
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
   }
   std::vector<std::string> written;
 
@@ -72,6 +74,7 @@ TEST(TransmitCourier, TenTextsArriveInCallOrderOneWriteEach) {
   Coordination shared;
   TransmitCourier courier(shared);
   std::vector<std::string> sent;
+  std::vector<std::string> written;
   {
     FakeTncConsumer tnc(shared);
     for (int i = 0; i < 10; ++i) {
@@ -81,8 +84,10 @@ TEST(TransmitCourier, TenTextsArriveInCallOrderOneWriteEach) {
     const auto deadline = std::chrono::steady_clock::now() + 5s;
     while (courier.pending() > 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(tnc.written, sent);
+    tnc.stop();
+    written = tnc.written;
   }
+  EXPECT_EQ(written, sent);
 }
 
 TEST(TransmitCourier, CancelDropsWhatNoWorkerTookAndKeepsTheToken) {
