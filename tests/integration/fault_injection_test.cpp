@@ -27,6 +27,7 @@
 #include "gps/gps_link.h"
 #include "platform/pty.h"
 #include "tnc/tnc_link.h"
+#include "tests/integration/simulator_process.h"
 
 using namespace tervane;
 
@@ -72,26 +73,6 @@ void drain(int fd) {
   while (::read(fd, buf, sizeof buf) > 0) {
   }
 }
-
-class SimulatedTnc {
- public:
-  explicit SimulatedTnc(const QStringList& options) {
-    process_.start(QStringLiteral(TERVANE_TNCSIM_PATH), options);
-    process_.waitForStarted();
-    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(50);
-    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-  }
-  ~SimulatedTnc() { stop(); }
-  void stop() {
-    process_.kill();
-    process_.waitForFinished(2000);
-  }
-  QString device() const { return device_; }
-
- private:
-  QProcess process_;
-  QString device_;
-};
 
 struct Station {
   StationSettings settings;

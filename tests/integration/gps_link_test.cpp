@@ -17,36 +17,16 @@
 #include "app/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/gps_link.h"
+#include "tests/integration/simulator_process.h"
 
 using namespace tervane;
 
 namespace {
 
-class SimulatedGps {
+class SimulatedGps : public SimulatorProcess {
  public:
-  explicit SimulatedGps(const QStringList& options) {
-    logPath_ = dir_.filePath(QStringLiteral("gps.log"));
-    process_.start(QStringLiteral(TERVANE_GPSSIM_PATH), QStringList{"--log", logPath_} + options);
-    process_.waitForStarted();
-    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(50);
-    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-  }
-  ~SimulatedGps() {
-    process_.terminate();
-    process_.waitForFinished(2000);
-  }
-  QString device() const { return device_; }
-  QStringList log() const {
-    QFile f(logPath_);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  }
-
- private:
-  QTemporaryDir dir_;
-  QString logPath_;
-  QProcess process_;
-  QString device_;
+  explicit SimulatedGps(const QStringList& options)
+      : SimulatorProcess(QStringLiteral(TERVANE_GPSSIM_PATH), options) {}
 };
 
 struct Station {

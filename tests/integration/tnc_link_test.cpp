@@ -22,40 +22,11 @@
 #include "app/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "tnc/tnc_link.h"
+#include "tests/integration/simulator_process.h"
 
 using namespace tervane;
 
 namespace {
-
-// One running tervane-tncsim with its log.
-class SimulatedTnc {
- public:
-  explicit SimulatedTnc(const QStringList& options) {
-    logPath_ = dir_.filePath(QStringLiteral("tnc.log"));
-    process_.start(QStringLiteral(TERVANE_TNCSIM_PATH), QStringList{"--log", logPath_} + options);
-    process_.waitForStarted();
-    for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(50);
-    device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-  }
-  ~SimulatedTnc() {
-    process_.terminate();
-    process_.waitForFinished(2000);
-  }
-  QString device() const { return device_; }
-  QStringList log() const {
-    QFile f(logPath_);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  }
-  bool logHas(const QString& record) const { return log().contains(record); }
-  QString dir() const { return dir_.path(); }
-
- private:
-  QTemporaryDir dir_;
-  QString logPath_;
-  QProcess process_;
-  QString device_;
-};
 
 // Answers the next "Device Open Error" question with the given button.
 void answerDeviceOpenError(const QString& button, bool* asked) {

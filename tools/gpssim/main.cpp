@@ -27,16 +27,15 @@
 
 #include "platform/clock.h"
 #include "platform/pty.h"
+#include "tools/simsupport/sim_process.h"
 #include "tools/gpssim/garmin_device.h"
 #include "tools/gpssim/nmea_feed.h"
 
 namespace {
 
+namespace sim = tervane::sim;
+
 using tervane::gpssim::SteadyClock;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) { stopRequested = 1; }
 
 constexpr int kHangUpRecheckMs = 20;
 constexpr int kIdleWaitMs = 500;
@@ -152,65 +151,23 @@ int parseOptions(int argc, char** argv, Options* options) {
   return -1;
 }
 
-class RecordLog {
- public:
-  explicit RecordLog(const std::string& path) : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w")) {}
-  ~RecordLog() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  RecordLog(const RecordLog&) = delete;
-  RecordLog& operator=(const RecordLog&) = delete;
 
-  bool failed(const std::string& path) const { return !path.empty() && file_ == nullptr; }
 
-  void write(const std::string& line) {
-    if (file_ == nullptr) return;
-    std::fprintf(file_, "%s\n", line.c_str());
-    std::fflush(file_);
-  }
-
- private:
-  std::FILE* file_;
-};
-
-void installSignalHandlers(sigset_t* waitMask) {
-  struct sigaction action {};
-  action.sa_handler = onStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  // The stop signals are delivered only inside ppoll, so a signal that
-  // arrives between the check of the flag and the wait cannot be missed.
-  sigset_t blocked;
-  sigemptyset(&blocked);
-  sigaddset(&blocked, SIGTERM);
-  sigaddset(&blocked, SIGINT);
-  sigprocmask(SIG_BLOCK, &blocked, waitMask);
-  sigdelset(waitMask, SIGTERM);
-  sigdelset(waitMask, SIGINT);
-}
-
-int waitOn(pollfd* fds, nfds_t count, int timeoutMs, const sigset_t* waitMask) {
-  timespec timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1'000'000L};
-  return ::ppoll(fds, count, timeoutMs < 0 ? nullptr : &timeout, waitMask);
-}
-
-int runSimulator(const Options& options, tervane::gpssim::NmeaFeed& feed, int masterFd, RecordLog& log,
-                 const sigset_t* waitMask) {
+int runSimulator(const Options& options, tervane::gpssim::NmeaFeed& feed, int masterFd, sim::RecordLog& log) {
   tervane::SystemClock clock;
   tervane::gpssim::GarminDevice device(options.garmin, clock);
   const auto started = SteadyClock::now();
   const bool streaming = options.mode == Mode::Nmea && !options.garmin.silent;
   bool linked = false;
   std::string pending;
-  while (stopRequested == 0) {
+  while (!sim::stopRequested()) {
     int timeoutMs = linked ? kIdleWaitMs : 0;
     if (linked && streaming && pending.size() < kOutputQueueLimit) {
       const int feedWaitMs = feed.waitMs(SteadyClock::now());
       if (feedWaitMs >= 0 && feedWaitMs < timeoutMs) timeoutMs = feedWaitMs;
     }
     pollfd master{masterFd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-    const int ready = waitOn(&master, 1, timeoutMs, waitMask);
+    const int ready = sim::waitOn(&master, 1, timeoutMs);
     if (ready < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "tervane-gpssim: poll: %s\n", std::strerror(errno));
@@ -242,7 +199,7 @@ int runSimulator(const Options& options, tervane::gpssim::NmeaFeed& feed, int ma
       linked = false;
       pending.clear();
       device.reset();
-      waitOn(nullptr, 0, kHangUpRecheckMs, waitMask);
+      sim::waitOn(nullptr, 0, kHangUpRecheckMs);
       continue;
     }
     if (!linked) {
@@ -268,8 +225,8 @@ int main(int argc, char** argv) {
   Options options;
   if (const int status = parseOptions(argc, argv, &options); status >= 0) return status;
 
-  RecordLog log(options.logPath);
-  if (log.failed(options.logPath)) {
+  sim::RecordLog log(options.logPath);
+  if (log.failed()) {
     std::fprintf(stderr, "tervane-gpssim: %s: %s\n", options.logPath.c_str(), std::strerror(errno));
     return 1;
   }
@@ -283,8 +240,7 @@ int main(int argc, char** argv) {
     }
     feed = tervane::gpssim::NmeaFeed(std::move(groups), options.rate, options.loop);
   }
-  sigset_t waitMask;
-  installSignalHandlers(&waitMask);
+  sim::installStopSignals();
 
   tervane::PtyPair pty = tervane::openPseudoTerminal();
   if (pty.masterFd < 0) {
@@ -294,7 +250,7 @@ int main(int argc, char** argv) {
   std::printf("%s\n", pty.slavePath.c_str());
   std::fflush(stdout);
 
-  const int status = runSimulator(options, feed, pty.masterFd, log, &waitMask);
+  const int status = runSimulator(options, feed, pty.masterFd, log);
   tervane::closePseudoTerminal(pty);
   return status;
 }

@@ -26,16 +26,15 @@
 #include <vector>
 
 #include "platform/pty.h"
+#include "tools/simsupport/sim_process.h"
 #include "tools/tncsim/tnc_emulator.h"
 #include "tools/tncsim/traffic.h"
 
 namespace {
 
+namespace sim = tervane::sim;
+
 using tervane::tncsim::SteadyClock;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) { stopRequested = 1; }
 
 constexpr int kHangUpRecheckMs = 20;
 constexpr int kIdleWaitMs = 500;
@@ -127,57 +126,14 @@ int parseOptions(int argc, char** argv, Options* options) {
   return -1;
 }
 
-class RecordLog {
- public:
-  explicit RecordLog(const std::string& path)
-      : file_(path.empty() ? nullptr : std::fopen(path.c_str(), "w")) {}
-  ~RecordLog() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  RecordLog(const RecordLog&) = delete;
-  RecordLog& operator=(const RecordLog&) = delete;
 
-  bool failed(const std::string& path) const { return !path.empty() && file_ == nullptr; }
-
-  void write(const char* tag, std::string_view text) {
-    if (file_ == nullptr) return;
-    const std::string escaped = tervane::tncsim::escapeForLog(text);
-    std::fprintf(file_, "%s\t%s\n", tag, escaped.c_str());
-    std::fflush(file_);
-  }
-
- private:
-  std::FILE* file_;
-};
-
-void installSignalHandlers(sigset_t* waitMask) {
-  struct sigaction action {};
-  action.sa_handler = onStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
-  // The stop signals are delivered only inside ppoll, so a signal that
-  // arrives between the check of the flag and the wait cannot be missed.
-  sigset_t blocked;
-  sigemptyset(&blocked);
-  sigaddset(&blocked, SIGTERM);
-  sigaddset(&blocked, SIGINT);
-  sigprocmask(SIG_BLOCK, &blocked, waitMask);
-  sigdelset(waitMask, SIGTERM);
-  sigdelset(waitMask, SIGINT);
-}
-
-int waitOn(pollfd* fds, nfds_t count, int timeoutMs, const sigset_t* waitMask) {
-  timespec timeout{timeoutMs / 1000, static_cast<long>(timeoutMs % 1000) * 1'000'000L};
-  return ::ppoll(fds, count, timeoutMs < 0 ? nullptr : &timeout, waitMask);
-}
 
 int runSimulator(const Options& options, tervane::tncsim::TrafficFeed& traffic, int masterFd,
-                 RecordLog& log, const sigset_t* waitMask) {
+                 sim::RecordLog& log) {
   tervane::tncsim::TncEmulator tnc(options.silent);
   bool linked = false;
   std::string pending;
-  while (stopRequested == 0) {
+  while (!sim::stopRequested()) {
     const auto now = SteadyClock::now();
     // Not linked yet: look at once whether a program now holds the device.
     int timeoutMs = linked ? kIdleWaitMs : 0;
@@ -186,7 +142,7 @@ int runSimulator(const Options& options, tervane::tncsim::TrafficFeed& traffic, 
       if (trafficWaitMs >= 0 && trafficWaitMs < timeoutMs) timeoutMs = trafficWaitMs;
     }
     pollfd master{masterFd, static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-    const int ready = waitOn(&master, 1, timeoutMs, waitMask);
+    const int ready = sim::waitOn(&master, 1, timeoutMs);
     if (ready < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "tervane-tncsim: poll: %s\n", std::strerror(errno));
@@ -202,12 +158,12 @@ int runSimulator(const Options& options, tervane::tncsim::TrafficFeed& traffic, 
       if (got > 0) {
         if (!linked) {
           linked = true;
-          log.write("LINK", "open");
+          log.write("LINK\topen");
           traffic.restart(SteadyClock::now());
         }
         pending += tnc.receive(std::string_view(received, static_cast<std::size_t>(got)));
         for (const auto& record : tnc.takeRecords()) {
-          log.write(tervane::tncsim::recordTag(record.kind), record.text);
+          log.write(std::string(tervane::tncsim::recordTag(record.kind)) + "\t" + tervane::tncsim::escapeForLog(record.text));
         }
       } else if (got < 0 && errno != EAGAIN && errno != EINTR) {
         hungUp = true;
@@ -217,15 +173,15 @@ int runSimulator(const Options& options, tervane::tncsim::TrafficFeed& traffic, 
     if (hungUp) {
       if (linked) {
         linked = false;
-        log.write("LINK", "closed");
+        log.write("LINK\tclosed");
       }
       pending.clear();
-      waitOn(nullptr, 0, kHangUpRecheckMs, waitMask);
+      sim::waitOn(nullptr, 0, kHangUpRecheckMs);
       continue;
     }
     if (!linked) {
       linked = true;
-      log.write("LINK", "open");
+      log.write("LINK\topen");
       traffic.restart(SteadyClock::now());
     }
 
@@ -249,8 +205,8 @@ int main(int argc, char** argv) {
   Options options;
   if (const int status = parseOptions(argc, argv, &options); status >= 0) return status;
 
-  RecordLog log(options.logPath);
-  if (log.failed(options.logPath)) {
+  sim::RecordLog log(options.logPath);
+  if (log.failed()) {
     std::fprintf(stderr, "tervane-tncsim: %s: %s\n", options.logPath.c_str(), std::strerror(errno));
     return 1;
   }
@@ -264,8 +220,7 @@ int main(int argc, char** argv) {
     }
     traffic = tervane::tncsim::TrafficFeed(std::move(lines), options.traffic);
   }
-  sigset_t waitMask;
-  installSignalHandlers(&waitMask);
+  sim::installStopSignals();
 
   tervane::PtyPair pty = tervane::openPseudoTerminal();
   if (pty.masterFd < 0) {
@@ -275,7 +230,7 @@ int main(int argc, char** argv) {
   std::printf("%s\n", pty.slavePath.c_str());
   std::fflush(stdout);
 
-  const int status = runSimulator(options, traffic, pty.masterFd, log, &waitMask);
+  const int status = runSimulator(options, traffic, pty.masterFd, log);
   tervane::closePseudoTerminal(pty);
   return status;
 }
