@@ -90,9 +90,15 @@ double readNumber(std::string_view text) {
   }
   double value = 0.0;
   const auto [end, ec] = std::from_chars(text.data() + at, text.data() + text.size(), value);
-  (void)end;
   if (ec == std::errc::invalid_argument) return 0.0;
-  if (ec != std::errc() || !std::isfinite(value)) return kNoNumber;
+  if (ec == std::errc::result_out_of_range) {
+    // Too small a value reads as 0, as strtod reads it. The texts decoded
+    // (at most 31 characters) underflow only through a negative exponent.
+    const std::string_view token(text.data() + at, static_cast<std::size_t>(end - (text.data() + at)));
+    const std::size_t mark = token.find_first_of("eE");
+    return mark != kNotFound && mark + 1 < token.size() && token[mark + 1] == '-' ? 0.0 : kNoNumber;
+  }
+  if (!std::isfinite(value)) return kNoNumber;
   return value;
 }
 

@@ -34,7 +34,8 @@ std::string_view fieldText(std::string_view line, Column column) {
 
 double readDecimal(std::string_view text) {
   const int sign = takeSign(text);
-  if (text.empty() || isBlank(text.front())) return 0.0;
+  // from_chars would take a second minus sign as the number's own.
+  if (text.empty() || isBlank(text.front()) || text.front() == '-') return 0.0;
   double value = 0.0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
   if (result.ec == std::errc::invalid_argument) return 0.0;
@@ -50,6 +51,8 @@ double readDecimal(std::string_view text) {
 
 long readInteger(std::string_view text) {
   const int sign = takeSign(text);
+  // As above: a minus sign after the sign makes no number.
+  if (!text.empty() && text.front() == '-') return 0;
   long value = 0;
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
   if (result.ec != std::errc()) return 0;
