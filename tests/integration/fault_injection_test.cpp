@@ -74,6 +74,36 @@ void drain(int fd) {
   }
 }
 
+// Starts a capture: the file is chosen in a save dialog, answered with path.
+void startCapture(MainConsole& console, const QString& path) {
+  QTimer* answer = new QTimer;
+  QObject::connect(answer, &QTimer::timeout, answer, [answer, path] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setText(path);
+    dialog->accept();
+    answer->deleteLater();
+  });
+  answer->start(20);
+  console.action("captureStart")->trigger();
+}
+
+// The numbered traffic lines ("<tag> N") found in a text, in order.
+QStringList numbered(const QString& text, const QString& tag) {
+  QStringList found;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const qsizetype at = line.indexOf(tag);
+    if (at >= 0) found << line.mid(at).trimmed();
+  }
+  return found;
+}
+
+void writeTraffic(const QString& path, const QString& tag, int count) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) return;
+  for (int i = 0; i < count; ++i) f.write(QStringLiteral("K%1X>APRS,WIDE2-1:>%2 %1\n").arg(10000 + i).arg(tag).toLatin1());
+}
+
 struct Station {
   StationSettings settings;
   Coordination shared;
@@ -116,22 +146,44 @@ class FaultInjectionTest : public QObject {
 
  private slots:
   void tncVanishesAndTheLinkComesBack() {
+    QTemporaryDir dir;
+    const QString traffic = dir.filePath(QStringLiteral("traffic.txt"));
+    writeTraffic(traffic, QStringLiteral("vanish line"), 100000);
+    const QString capture = dir.filePath(QStringLiteral("capture.txt"));
     Station s;
     Responsiveness ui;
     {
-      SimulatedTnc tnc({"--sample-traffic", "--rate", "0", "--loop"});
+      SimulatedTnc tnc({"--traffic", traffic, "--rate", "0"});
       s.useTnc(tnc.device());
+      startCapture(s.console, capture);
       s.console.action("tncOpen")->trigger();
       QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > 50, 10000);
       tnc.stop();  // the device goes away under a running worker
       QTest::qWait(600);
       QVERIFY(s.tnc.isRunning());
+      // The operator types on: the worker writes to a device that is gone.
+      QTest::keyClicks(s.console.inputLine(), QStringLiteral("anyone there"));
+      QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
+      QTest::qWait(300);
     }
+    // Every line shown before the device vanished is in the capture file.
+    const QStringList shown = numbered(s.shown(), QStringLiteral("vanish line"));
+    QVERIFY(shown.size() > 50);
+    {
+      QFile f(capture);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      QCOMPARE(numbered(QString::fromLatin1(f.readAll()), QStringLiteral("vanish line")), shown);
+    }
+
     SimulatedTnc again({"--sample-traffic", "--rate", "50", "--loop"});
     s.useTnc(again.device());
     s.reopenTnc();
     const int before = s.console.monitor()->blockCount();
     QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > before + 5, 10000);
+    QTest::keyClicks(s.console.inputLine(), QStringLiteral("back again"));
+    QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
+    // The simulated TNC is in command mode, so it takes the line as a command.
+    QTRY_VERIFY_WITH_TIMEOUT(again.logHas(QStringLiteral("CMD\tback again")), 5000);
     QVERIFY2(ui.worstMs() < 500, qPrintable(QString::number(ui.worstMs())));
   }
 
@@ -162,27 +214,13 @@ class FaultInjectionTest : public QObject {
   void burstOfTenThousandLinesIsShownAndCaptured() {
     QTemporaryDir dir;
     const QString traffic = dir.filePath(QStringLiteral("burst.txt"));
-    {
-      QFile f(traffic);
-      QVERIFY(f.open(QIODevice::WriteOnly));
-      for (int i = 0; i < 10000; ++i) f.write(QStringLiteral("K%1X>APRS,WIDE2-1:>burst line %1\n").arg(10000 + i).toLatin1());
-    }
+    writeTraffic(traffic, QStringLiteral("burst line"), 10000);
     SimulatedTnc tnc({"--traffic", traffic, "--rate", "0"});
     Station s;
     Responsiveness ui;
     s.useTnc(tnc.device());
     const QString capture = dir.filePath(QStringLiteral("capture.txt"));
-    // The capture file is chosen in a save dialog; answer it with our path.
-    QTimer* answer = new QTimer;
-    QObject::connect(answer, &QTimer::timeout, answer, [answer, capture] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setText(capture);
-      dialog->accept();
-      answer->deleteLater();
-    });
-    answer->start(20);
-    s.console.action("captureStart")->trigger();
+    startCapture(s.console, capture);
     s.console.action("tncOpen")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(s.shown().contains(QStringLiteral("burst line 19999")), 60000);
     s.console.action("captureStop")->trigger();
@@ -208,6 +246,29 @@ class FaultInjectionTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(s.tnc.isRunning(), 5000);
     const int before = s.console.monitor()->blockCount();
     QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > before + 5, 10000);
+    QVERIFY2(ui.worstMs() < 500, qPrintable(QString::number(ui.worstMs())));
+  }
+
+  void gpsVanishesAndTheLinkComesBack() {
+    Station s;
+    Responsiveness ui;
+    s.settings.gpsType = 0;
+    {
+      SimulatedGps gps({"--garmin", "--lat", "-33.9", "--lon", "18.4"});
+      s.useGps(gps.device());
+      s.console.action("gpsOn")->trigger();
+      QTRY_COMPARE_WITH_TIMEOUT(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"), 5000);
+      gps.stop();  // the receiver goes away while the worker polls it
+      QTest::qWait(1500);
+      QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"));
+      s.console.action("gpsOff")->trigger();
+      QVERIFY(WorkerThread::joinAll(std::chrono::milliseconds(5000)));
+    }
+    SimulatedGps again({"--garmin", "--lat", "51.5", "--lon", "-0.25"});
+    s.useGps(again.device());
+    s.console.action("gpsOn")->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(s.console.latitudeField()->text(), QStringLiteral("51.500000 N"), 5000);
+    QCOMPARE(s.console.longitudeField()->text(), QStringLiteral("  0.250000 W"));
     QVERIFY2(ui.worstMs() < 500, qPrintable(QString::number(ui.worstMs())));
   }
 

@@ -23,12 +23,6 @@ using namespace tervane;
 
 namespace {
 
-class SimulatedGps : public SimulatorProcess {
- public:
-  explicit SimulatedGps(const QStringList& options)
-      : SimulatorProcess(QStringLiteral(TERVANE_GPSSIM_PATH), options) {}
-};
-
 struct Station {
   StationSettings settings;
   Coordination shared;

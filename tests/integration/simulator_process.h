@@ -46,3 +46,9 @@ class SimulatedTnc : public SimulatorProcess {
   explicit SimulatedTnc(const QStringList& options)
       : SimulatorProcess(QStringLiteral(TERVANE_TNCSIM_PATH), options) {}
 };
+
+class SimulatedGps : public SimulatorProcess {
+ public:
+  explicit SimulatedGps(const QStringList& options)
+      : SimulatorProcess(QStringLiteral(TERVANE_GPSSIM_PATH), options) {}
+};
