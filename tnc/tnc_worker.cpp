@@ -102,10 +102,12 @@ class TncWorker {
 
     port_->write(std::string("\x03\r\r"));
     std::uint8_t probe[LineCutter::kReadSize];
-    if (port_->read(probe, sizeof probe) == 0 && !stopRequested() && !ctx_.ui.askDeviceOpenError()) {
+    const std::size_t answered = port_->read(probe, sizeof probe);
+    if (answered == 0 && !stopRequested() && !ctx_.ui.askDeviceOpenError()) {
       ctx_.ui.linkEnded();
       return finish();
     }
+    finishCutPrompt(std::string_view(reinterpret_cast<const char*>(probe), answered));
 
     while (pass()) {
     }
@@ -119,6 +121,25 @@ class TncWorker {
     ctx_.portSlot.closeAndClear();
     port_->close();
     return 0;
+  }
+
+  // The probe's answer is discarded, but a TNC answers each of its three
+  // bytes with a new line and the "cmd:" prompt, more than one read holds:
+  // the read may end inside a prompt ("...cm"). The prompt's rest ("d:")
+  // would then stand in front of the first monitored line, where it spoils
+  // the line's decoding. Read just that rest and discard it when it is the
+  // prompt's; anything else is monitored text and goes to the cutter.
+  void finishCutPrompt(std::string_view answer) {
+    constexpr std::string_view kPrompt = "cmd:";
+    for (std::size_t k = kPrompt.size() - 1; k > 0; --k) {
+      if (!answer.ends_with(kPrompt.substr(0, k))) continue;
+      std::uint8_t* at = cutter_.prepareRead();
+      const std::size_t n = port_->read(at, kPrompt.size() - k);
+      if (!kPrompt.substr(k).starts_with(std::string_view(reinterpret_cast<const char*>(at), n))) {
+        cutter_.commit(n, [this](std::string_view line) { processLine(line); });
+      }
+      return;
+    }
   }
 
   // The user interface's requests are taken without waiting: the loop is

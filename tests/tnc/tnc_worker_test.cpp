@@ -186,6 +186,34 @@ TEST(TncWorker, ShowsDecodesAndEndsOnStop) {
   EXPECT_EQ(h.result, 0);
 }
 
+TEST(TncWorker, APromptCutByTheProbeReadDoesNotSpoilTheFirstLine) {
+  const std::string line = "N0CALL>APRS:!4237.14N/07120.83W>first\r\n";
+  struct Case {
+    const char* what;
+    std::vector<std::string> answer;  // as the port delivers it, read by read
+    std::string firstLine;
+  };
+  const Case cases[] = {
+      {"one prompt", {"cmd:"}, line},
+      // One new line and prompt per probe byte: 18 bytes, the read ends at "cm".
+      {"three prompts", {"\r\ncmd:\r\ncmd:\r\ncmd:"}, line},
+      {"prompt cut after its first letter", {"\r\ncmd:\r\ncmd:\r\nc", "md:"}, line},
+      // An answer that only looks cut: what follows is monitored text.
+      {"answer ending in c", {"ok abc"}, line},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Harness h;
+    for (const std::string& part : c.answer) h.port->receive(part);
+    h.port->receive(line);
+    h.start();
+    ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
+    EXPECT_EQ(h.ui.get(h.ui.lines)[0], c.firstLine);
+    std::lock_guard<std::mutex> lock(h.stations.mutex);
+    EXPECT_EQ(h.stations.positions, std::vector<std::string>{"N0CALL"});
+  }
+}
+
 TEST(TncWorker, SilentTncAsksAndCancelEndsTheLink) {
   Harness h;
   h.ui.continueAtError = false;
