@@ -68,7 +68,12 @@ void applyStationData(const StationDataEdit& e, StationSettings& s, WorkingValue
   values.setPhgText(s.phg);
   s.mobile = e.mobile ? 1 : 0;
   values.mobileMode = e.mobile;
-  if (e.mobile) s.tncBeaconOn = 0;
+  // A mobile station always beacons from the PC, with the position the GPS
+  // keeps current; the TNC worker follows at once, as after TNC settings OK.
+  if (e.mobile) {
+    s.tncBeaconOn = 0;
+    values.tncBeaconFlag = false;
+  }
   values.setPosition(leadingNumber(s.latitude), leadingNumber(s.longitude));
 }
 

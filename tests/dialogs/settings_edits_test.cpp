@@ -55,6 +55,7 @@ TEST(StationDataEdit, OkStoresTextsPhgMobileRulesAndPosition) {
     SCOPED_TRACE(r.name);
     StationSettings s;
     WorkingValues v;
+    v.tncBeaconFlag = s.tncBeaconOn != 0;  // as published at start-up
     StationDataEdit e = loadStationData(s);
     e.callsign = "N0CALL";
     e.latitudeDeg = r.lat;
@@ -71,6 +72,7 @@ TEST(StationDataEdit, OkStoresTextsPhgMobileRulesAndPosition) {
     EXPECT_EQ(s.phg, "5230");
     EXPECT_EQ(v.phgText(), "5230");
     EXPECT_EQ(s.tncBeaconOn, r.beaconOn);
+    EXPECT_EQ(v.tncBeaconFlag.load(), r.beaconOn != 0);  // the PC beacon starts at once
     EXPECT_EQ(v.mobileMode.load(), r.mobile);
     const StationPosition p = v.position();
     EXPECT_EQ(p.latHemisphere, r.latLetter);
