@@ -9,7 +9,13 @@
 namespace tervane {
 
 namespace {
-constexpr int kCommandWaitMs = 100;
+// How long a pass-start command waits for the TNC worker to take it. A
+// worker waiting in a read on a quiet channel picks a text up only when the
+// read times out (4 ms a byte for 16 bytes plus 200 ms), and the second
+// command must also wait for the first to be written (4 ms a byte plus
+// 200 ms): a tenth of a second lost the "B E  0" on quiet channels, leaving
+// the TNC's own beacon running through the pass. A second covers both.
+constexpr int kCommandWaitMs = 1000;
 constexpr std::int64_t kResearchDelaySeconds = 2;
 }  // namespace
 

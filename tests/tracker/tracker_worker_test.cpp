@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <thread>
 #include <vector>
@@ -28,11 +29,14 @@ class RecordingUi final : public TrackerUi {
 // Takes every text off the transmit slot at once, like an idle TNC worker.
 class TncStandIn {
  public:
-  explicit TncStandIn(Coordination& shared) : shared_(shared) {
-    thread_ = std::thread([this] {
+  // pickupMs: how long the stand-in takes to notice a text, like a TNC
+  // worker waiting out a read on a quiet channel.
+  explicit TncStandIn(Coordination& shared, int pickupMs = 0) : shared_(shared) {
+    thread_ = std::thread([this, pickupMs] {
       shared_.events.transmitReady.raise();
       while (!stop_) {
         if (shared_.events.transmitRequest.wait(2)) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(pickupMs));
           std::lock_guard<std::mutex> lock(mutex_);
           texts_.push_back(shared_.transmitBuffer.str());
           shared_.events.transmitReady.raise();
@@ -102,6 +106,21 @@ PassLog runPass(Coordination& shared, TrackerWorker& w, RecordingUi& ui, std::in
     active = nowActive;
   }
   return log;
+}
+
+TEST(TrackerWorker, PassCommandsReachATncWorkerOnAQuietChannel) {
+  Coordination shared;
+  shared.values.setPosition(kLat, kLon);
+  shared.values.setCurrentUnproto("APRS");
+  addSatellite(shared, 0, "PASSER", 600, 18, 6);
+  TncStandIn tnc(shared, 300);  // a silent TNC: each read waits 264 ms
+  RecordingUi ui;
+  TrackerWorker w(shared, ui);
+  const PassLog log = runPass(shared, w, ui, 2400);
+  EXPECT_EQ(log.startsSeen, 1);
+  // The second command was handed over; give the slow stand-in time to take it.
+  for (int i = 0; i < 100 && tnc.texts().size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(tnc.texts(), (std::vector<std::string>{"\x03UNPROTO APRS VIA ARISS\r", "B E  0\r"}));
 }
 
 TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
