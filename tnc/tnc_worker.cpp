@@ -135,9 +135,7 @@ class TncWorker {
       if (!answer.ends_with(kPrompt.substr(0, k))) continue;
       std::uint8_t* at = cutter_.prepareRead();
       const std::size_t n = port_->read(at, kPrompt.size() - k);
-      if (!kPrompt.substr(k).starts_with(std::string_view(reinterpret_cast<const char*>(at), n))) {
-        cutter_.commit(n, [this](std::string_view line) { processLine(line); });
-      }
+      if (!kPrompt.substr(k).starts_with(std::string_view(reinterpret_cast<const char*>(at), n))) commitRead(n);
       return;
     }
   }
@@ -172,8 +170,13 @@ class TncWorker {
       while (events_.clearRequest.wait(0)) events_.clearReady.raise();
       return true;
     }
-    cutter_.commit(n, [this](std::string_view line) { processLine(line); });
+    commitRead(n);
     return true;
+  }
+
+  // Hands the n bytes just read into the cutter's buffer on, line by line.
+  void commitRead(std::size_t n) {
+    cutter_.commit(n, [this](std::string_view line) { processLine(line); });
   }
 
   void pcBeacon() {

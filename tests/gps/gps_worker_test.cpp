@@ -18,22 +18,13 @@
 #include "gps/garmin_link.h"
 #include "gps/gps_worker.h"
 #include "tools/gpssim/garmin_device.h"
+#include "tests/eventually.h"
 
 namespace tervane {
 namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
-
-template <typename Pred>
-bool eventually(Pred pred) {
-  const auto end = std::chrono::steady_clock::now() + 3s;
-  while (std::chrono::steady_clock::now() < end) {
-    if (pred()) return true;
-    std::this_thread::sleep_for(1ms);
-  }
-  return pred();
-}
 
 const Bytes kPositionCommand = encodeGarminFrame(kGarminCommand, Bytes{2, 0});
 const Bytes kTimeCommand = encodeGarminFrame(kGarminCommand, Bytes{5, 0});

@@ -22,6 +22,7 @@
 
 #include "app/text_format.h"
 #include "gps/gps_worker.h"
+#include "tests/eventually.h"
 
 extern char** environ;
 
@@ -30,16 +31,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using SteadyClock = std::chrono::steady_clock;
-
-template <typename Pred>
-bool eventually(Pred pred, int limitMs = 5000) {
-  const auto end = SteadyClock::now() + std::chrono::milliseconds(limitMs);
-  while (SteadyClock::now() < end) {
-    if (pred()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return pred();
-}
 
 std::string scratchPath(const std::string& leaf) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

@@ -10,6 +10,7 @@
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
 #include "tracker/tracker_worker.h"
+#include "tests/eventually.h"
 
 namespace tervane {
 namespace {
@@ -119,7 +120,7 @@ TEST(TrackerWorker, PassCommandsReachATncWorkerOnAQuietChannel) {
   const PassLog log = runPass(shared, w, ui, 2400);
   EXPECT_EQ(log.startsSeen, 1);
   // The second command was handed over; give the slow stand-in time to take it.
-  for (int i = 0; i < 100 && tnc.texts().size() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= 2; }));
   EXPECT_EQ(tnc.texts(), (std::vector<std::string>{"\x03UNPROTO APRS VIA ARISS\r", "B E  0\r"}));
 }
 
