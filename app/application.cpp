@@ -3,10 +3,10 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/station_settings.h"
-#include "app/transmit_courier.h"
+#include "base/station_settings.h"
+#include "base/transmit_courier.h"
 #include "platform/qt_profile_store.h"
 #include "aprs/station_windows.h"
 #include "dialogs/dialog_commands.h"

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "app/worker_thread.h"
+#include "base/worker_thread.h"
 
 namespace tervane {
 

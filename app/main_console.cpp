@@ -16,8 +16,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "app/text_format.h"
-#include "app/transmit_courier.h"
+#include "base/text_format.h"
+#include "base/transmit_courier.h"
 
 // The window icon lives in a resource compiled into a static library; the
 // library's resources must be registered by hand.

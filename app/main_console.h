@@ -9,8 +9,8 @@
 #include <functional>
 #include <map>
 
-#include "app/coordination.h"
-#include "app/station_settings.h"
+#include "base/coordination.h"
+#include "base/station_settings.h"
 
 class QAction;
 class QLineEdit;

@@ -3,7 +3,7 @@
 // that station said it was. A plain fixed-size record; the position table
 // keeps whole copies.
 
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 #include "platform/clock.h"
 
 namespace tervane {

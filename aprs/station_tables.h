@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 #include "aprs/station_entry.h"
 
 namespace tervane {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "aprs/station_tables.h"
 #include "tnc/tnc_worker.h"
 

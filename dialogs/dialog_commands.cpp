@@ -3,7 +3,7 @@
 #include <QAction>
 
 #include "app/main_console.h"
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
 

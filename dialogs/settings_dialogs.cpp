@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "tnc/tnc_setup.h"
 
 namespace tervane {

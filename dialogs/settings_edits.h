@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "app/coordination.h"
-#include "app/station_settings.h"
+#include "base/coordination.h"
+#include "base/station_settings.h"
 
 namespace tervane {
 

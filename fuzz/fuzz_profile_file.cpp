@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
-#include "app/profile_file.h"
-#include "app/profile_store.h"
-#include "app/station_settings.h"
+#include "base/profile_file.h"
+#include "base/profile_store.h"
+#include "base/station_settings.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace tervane;

@@ -11,7 +11,7 @@
 
 #include "aprs/packet_decoder.h"
 #include "aprs/station_entry.h"
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 
 #define TERVANE_FUZZ_CHECK(condition) \
   do {                                \

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/main_console.h"
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/worker_thread.h"
+#include "base/worker_thread.h"
 #include "gps/gps_worker.h"
 #include "platform/clock.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "gps/garmin_link.h"
 #include "gps/nmea.h"
 #include "gps/waypoint_layout.h"

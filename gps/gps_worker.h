@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "platform/serial_port.h"
 
 namespace tervane {

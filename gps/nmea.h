@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 
 namespace tervane {
 

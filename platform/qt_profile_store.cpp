@@ -3,7 +3,7 @@
 #include <QIODevice>
 #include <QMetaType>
 
-#include "app/profile_file.h"
+#include "base/profile_file.h"
 
 namespace tervane {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/profile_store.h"
+#include "base/profile_store.h"
 
 namespace tervane {
 

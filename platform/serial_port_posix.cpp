@@ -27,8 +27,8 @@
 #include <limits>
 #include <mutex>
 
-#include "app/profile_store.h"
-#include "app/text_format.h"
+#include "base/profile_store.h"
+#include "base/text_format.h"
 
 namespace tervane {
 namespace {

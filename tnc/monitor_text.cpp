@@ -1,6 +1,6 @@
 #include "tnc/monitor_text.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

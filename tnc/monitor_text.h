@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/fixed_text.h"
-#include "app/station_settings.h"
+#include "base/fixed_text.h"
+#include "base/station_settings.h"
 #include "platform/clock.h"
 
 namespace tervane {

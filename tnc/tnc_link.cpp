@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/main_console.h"
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "tnc/position_report.h"
 #include "tnc/tnc_setup.h"
 

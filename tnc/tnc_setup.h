@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 #include "platform/clock.h"
 
 namespace tervane {

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "aprs/packet_decoder.h"
-#include "app/station_settings.h"
-#include "app/text_format.h"
+#include "base/station_settings.h"
+#include "base/text_format.h"
 #include "tnc/line_cutter.h"
 #include "tnc/position_report.h"
 #include "tnc/tnc_setup.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "tnc/monitor_text.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 
 namespace tervane {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "platform/clock.h"
 #include "tracker/sidereal.h"
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/fixed_text.h"
+#include "base/fixed_text.h"
 #include "tracker/elements.h"
 #include "tracker/look_angles.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/coordination.h"
-#include "app/station_settings.h"
+#include "base/coordination.h"
+#include "base/station_settings.h"
 #include "tracker/element_record.h"
 
 namespace tervane {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <memory>
 
-#include "app/worker_thread.h"
+#include "base/worker_thread.h"
 #include "platform/clock.h"
 #include "tracker/tracker_windows.h"
 

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "platform/clock.h"
 #include "tracker/orbit_model.h"
 

@@ -7,9 +7,9 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 
 namespace tervane {
 namespace {

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "platform/qt_profile_store.h"
 
 using namespace tervane;

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "aprs/packet_decoder.h"
 
 namespace tervane {

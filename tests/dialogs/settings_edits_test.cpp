@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "dialogs/settings_edits.h"
 
 namespace tervane {

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "gps/garmin_link.h"
 #include "gps/gps_worker.h"
 #include "tools/gpssim/garmin_device.h"

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "gps/gps_worker.h"
 #include "tests/eventually.h"
 

@@ -19,9 +19,9 @@
 #include <random>
 #include <unistd.h>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/garmin_link.h"
 #include "gps/gps_link.h"

@@ -12,9 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/gps_link.h"
 #include "tests/integration/simulator_process.h"

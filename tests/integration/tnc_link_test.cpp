@@ -17,9 +17,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "tnc/tnc_link.h"
 #include "tests/integration/simulator_process.h"

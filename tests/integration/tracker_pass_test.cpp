@@ -11,9 +11,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "tnc/tnc_link.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/profile_store.h"
+#include "base/profile_store.h"
 #include "platform/pty.h"
 
 namespace tervane {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 #include "tnc/line_cutter.h"
 #include "tnc/monitor_text.h"
 #include "tnc/tnc_setup.h"

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "aprs/station_entry.h"
-#include "app/coordination.h"
-#include "app/transmit_courier.h"
+#include "base/coordination.h"
+#include "base/transmit_courier.h"
 #include "tnc/tnc_worker.h"
 #include "tests/eventually.h"
 

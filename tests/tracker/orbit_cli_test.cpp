@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "tests/tracker/element_lines.h"
 #include "tools/orbit/orbit_cli.h"
 #include "tracker/orbit_model.h"

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
 #include "tracker/tracker_worker.h"

@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "app/main_console.h"
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
 #include "tracker/tracker_link.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 #include "platform/clock.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 
 namespace tervane::demo {
 

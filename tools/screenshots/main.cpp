@@ -36,8 +36,8 @@
 #include <vector>
 
 #include "app/main_console.h"
-#include "app/text_format.h"
-#include "app/transmit_courier.h"
+#include "base/text_format.h"
+#include "base/transmit_courier.h"
 #include "aprs/packet_decoder.h"
 #include "aprs/station_windows.h"
 #include "dialogs/filter_strings_dialog.h"

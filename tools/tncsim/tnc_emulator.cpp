@@ -4,7 +4,7 @@
 #include <cctype>
 #include <utility>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane::tncsim {
 namespace {

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/fixed_text.h"
-#include "app/profile_store.h"
+#include "base/fixed_text.h"
+#include "base/profile_store.h"
 
 namespace tervane {
 

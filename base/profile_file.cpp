@@ -1,10 +1,10 @@
-#include "app/profile_file.h"
+#include "base/profile_file.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/events.h"
-#include "app/fixed_text.h"
-#include "app/station_settings.h"
+#include "base/events.h"
+#include "base/fixed_text.h"
+#include "base/station_settings.h"
 
 namespace tervane {
 

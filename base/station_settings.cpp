@@ -1,8 +1,8 @@
-#include "app/station_settings.h"
+#include "base/station_settings.h"
 
 #include <string>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

@@ -6,11 +6,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/coordination.h"
-#include "app/events.h"
-#include "app/profile_file.h"
-#include "app/transmit_courier.h"
-#include "app/worker_thread.h"
+#include "base/coordination.h"
+#include "base/events.h"
+#include "base/profile_file.h"
+#include "base/transmit_courier.h"
+#include "base/worker_thread.h"
 
 namespace tervane {
 namespace {

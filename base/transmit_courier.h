@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "app/coordination.h"
+#include "base/coordination.h"
 
 namespace tervane {
 

@@ -3,9 +3,9 @@
 #include <set>
 #include <string>
 
-#include "app/coordination.h"
-#include "app/station_settings.h"
-#include "app/text_format.h"
+#include "base/coordination.h"
+#include "base/station_settings.h"
+#include "base/text_format.h"
 
 namespace tervane {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/profile_store.h"
+#include "base/profile_store.h"
 
 #include <cctype>
 

@@ -1,6 +1,6 @@
-#include "app/coordination.h"
+#include "base/coordination.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace tervane {
 

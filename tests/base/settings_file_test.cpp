@@ -13,8 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/profile_file.h"
-#include "app/station_settings.h"
+#include "base/profile_file.h"
+#include "base/station_settings.h"
 #include "platform/qt_profile_store.h"
 
 namespace tervane {

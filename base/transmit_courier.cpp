@@ -1,4 +1,4 @@
-#include "app/transmit_courier.h"
+#include "base/transmit_courier.h"
 
 namespace tervane {
 
