@@ -3,10 +3,17 @@
 // that station said it was. A plain fixed-size record; the position table
 // keeps whole copies.
 
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
 #include "base/fixed_text.h"
 #include "platform/clock.h"
 
 namespace tervane {
+
+// The form of report a position came from.
+enum class ReportKind : std::uint8_t { None = 0, Plain, Nmea, MicE, Compressed, Object, Item };
 
 struct StationEntry {
   bool positionValid = false;  // the line gave a callsign, a latitude and a longitude
@@ -28,6 +35,28 @@ struct StationEntry {
   char eastWest = '\0';
   CalendarTime receptionClock;  // PC clock (UTC) when the line arrived
   FixedText<1030> receivedLine;
+
+  // What the report says beyond the position table's columns, for the map
+  // and the decode tool. Absent numbers are NaN.
+  ReportKind reportKind = ReportKind::None;
+  FixedText<10> objectName;  // object or item name, trailing blanks trimmed; empty otherwise
+  bool killed = false;       // a killed object or item: it leaves the position table
+  char symbolTable = '\0';   // '/' primary, '\\' alternate, or an overlay character; '\0' unknown
+  char symbolCode = '\0';
+  double courseDeg = std::numeric_limits<double>::quiet_NaN();
+  double speedKnots = std::numeric_limits<double>::quiet_NaN();
+  double altitudeFeet = std::numeric_limits<double>::quiet_NaN();
+  int ambiguity = 0;  // trailing position digits left blank, 0..4
 };
+
+inline bool isObjectOrItem(const StationEntry& entry) {
+  return entry.reportKind == ReportKind::Object || entry.reportKind == ReportKind::Item;
+}
+
+// The name an entry goes by in the position table and on the map: an object
+// or item is named by itself, every other report by its sending station.
+inline std::string_view stationName(const StationEntry& entry) {
+  return isObjectOrItem(entry) ? entry.objectName.view() : entry.sourceCall.view();
+}
 
 }  // namespace tervane

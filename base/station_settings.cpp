@@ -59,6 +59,16 @@ void StationSettings::load(const ProfileStore& store) {
   readText(store, phg, "phg", "4310");
   readInt(store, mobile, "mobile", 0);
   readText(store, textFilePath, "textFilePath", "");
+
+  readInt(store, linkType, "linkType", 0);
+  readText(store, kissHost, "kissHost", "localhost");
+  readInt(store, kissPort, "kissPort", 8001);
+  readText(store, aprsIsHost, "aprsIsHost", "rotate.aprs2.net");
+  readInt(store, aprsIsPort, "aprsIsPort", 14580);
+  readText(store, aprsIsFilter, "aprsIsFilter", "");
+  readInt(store, aprsIsReceiveOnly, "aprsIsReceiveOnly", 0);
+  readText(store, gpsdHost, "gpsdHost", "localhost");
+  readInt(store, gpsdPort, "gpsdPort", 2947);
 }
 
 void StationSettings::save(ProfileStore& store) const {
@@ -102,6 +112,29 @@ void StationSettings::save(ProfileStore& store) const {
   text("phg", phg);
   number("mobile", mobile);
   text("textFilePath", textFilePath);
+
+  number("linkType", linkType);
+  text("kissHost", kissHost);
+  number("kissPort", kissPort);
+  text("aprsIsHost", aprsIsHost);
+  number("aprsIsPort", aprsIsPort);
+  text("aprsIsFilter", aprsIsFilter);
+  number("aprsIsReceiveOnly", aprsIsReceiveOnly);
+  text("gpsdHost", gpsdHost);
+  number("gpsdPort", gpsdPort);
+}
+
+LinkType linkTypeFromIndex(std::int32_t linkType) {
+  switch (linkType) {
+    case 1:
+      return LinkType::KissSerial;
+    case 2:
+      return LinkType::KissTcp;
+    case 3:
+      return LinkType::AprsIs;
+    default:
+      return LinkType::TextTnc;
+  }
 }
 
 int tncBaudFromIndex(std::int32_t baudRate) {

@@ -25,7 +25,7 @@ struct StationSettings {
   std::int32_t mobile = 0;
   std::int32_t portNumber = 0;     // 0 is COM1 ... 3 is COM4
   std::int32_t gpsPortNumber = 1;  // same coding, default COM2
-  std::int32_t gpsType = 0;        // 0 "Garmin", 1 "NMEA Readonly"
+  std::int32_t gpsType = 0;        // 0 "Garmin", 1 "NMEA Readonly", 2 "gpsd"
   std::int32_t baudRate = 9600;    // 0 is 1200, 1 is 4800, anything else 9600 baud
   FixedText<32> beaconInterval{"30.0"};  // minutes
   FixedText<64> unproto{"APRS"};
@@ -48,6 +48,18 @@ struct StationSettings {
   std::array<FixedText<64>, kAddressBookSlots> nickname{};
   std::array<FixedText<64>, kAddressBookSlots> address{};
 
+  // Entries added after the original record; a store written before them
+  // loads their defaults, which keep the original behaviour.
+  std::int32_t linkType = 0;              // see LinkType
+  FixedText<64> kissHost{"localhost"};    // KISS over TCP: host name or address
+  std::int32_t kissPort = 8001;           // ... and TCP port (Dire Wolf's default)
+  FixedText<64> aprsIsHost{"rotate.aprs2.net"};
+  std::int32_t aprsIsPort = 14580;
+  FixedText<256> aprsIsFilter;            // server-side filter; empty: a range around the station
+  std::int32_t aprsIsReceiveOnly = 0;     // non-zero: log in with passcode -1 and never send
+  FixedText<64> gpsdHost{"localhost"};    // GPS type gpsd: where gpsd listens
+  std::int32_t gpsdPort = 2947;
+
   // Fills every field from the store, in the program's fixed load order.
   void load(const ProfileStore& store);
   // Writes every field to the store, in the program's fixed save order.
@@ -66,6 +78,16 @@ struct StationSettings {
     return a;
   }
 };
+
+// What linkType selects: where monitored traffic comes from and where the
+// station's own reports go. Any other stored value means the text-mode TNC.
+enum class LinkType : std::int32_t { TextTnc = 0, KissSerial = 1, KissTcp = 2, AprsIs = 3 };
+LinkType linkTypeFromIndex(std::int32_t linkType);
+
+// What gpsType selects; any other stored value means NMEA, as it always has.
+inline constexpr std::int32_t kGpsTypeGarmin = 0;
+inline constexpr std::int32_t kGpsTypeNmea = 1;
+inline constexpr std::int32_t kGpsTypeGpsd = 2;
 
 // The TNC speed that a stored baudRate selects.
 int tncBaudFromIndex(std::int32_t baudRate);

@@ -1,5 +1,7 @@
 #include "base/text_format.h"
 
+#include <locale.h>
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -7,7 +9,32 @@
 
 namespace tervane {
 
+namespace {
+
+// Numbers in settings, in texts for the TNC and on the air always carry a
+// decimal point. The window toolkit adopts the operator's locale, whose
+// decimal separator may be a comma, so every number is printed and read in
+// the "C" locale, switched on for the calling thread alone.
+locale_t cLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+class CNumbersOnThisThread {
+ public:
+  CNumbersOnThisThread() : previous_(uselocale(cLocale())) {}
+  ~CNumbersOnThisThread() { uselocale(previous_); }
+  CNumbersOnThisThread(const CNumbersOnThisThread&) = delete;
+  CNumbersOnThisThread& operator=(const CNumbersOnThisThread&) = delete;
+
+ private:
+  locale_t previous_;
+};
+
+}  // namespace
+
 std::string textf(const char* format, ...) {
+  const CNumbersOnThisThread numbers;
   va_list args;
   va_start(args, format);
   va_list again;
@@ -25,7 +52,7 @@ std::string textf(const char* format, ...) {
 
 double leadingNumber(std::string_view text) {
   const std::string copy(text);  // strtod needs a terminator
-  return std::strtod(copy.c_str(), nullptr);
+  return strtod_l(copy.c_str(), nullptr, cLocale());
 }
 
 long long leadingInteger(std::string_view text) {

@@ -8,13 +8,15 @@
 
 namespace tervane {
 
-// printf into a std::string of any length. The format must be a literal of the
+// printf into a std::string of any length, numbers always with a decimal
+// point whatever the process locale. The format must be a literal of the
 // program's own; received text is only ever passed as an argument.
 std::string textf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The decimal number at the start of the text, as strtod reads it (leading
 // blanks skipped, reading stops at the first character that cannot continue
-// the number); text that does not begin with a number gives 0.
+// the number); text that does not begin with a number gives 0. The decimal
+// separator is always the point, whatever the process locale.
 double leadingNumber(std::string_view text);
 
 // The integer at the start of the text, as atoi reads it (0 when none).

@@ -9,7 +9,7 @@ TERVANE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth python3 python3-skyfield
+  xvfb xauth python3 python3-skyfield locales
   desktop-file-utils appstream dpkg-dev file
 )
 

@@ -20,7 +20,9 @@
 namespace tervane {
 namespace {
 
-constexpr std::size_t kEntriesPerSave = 16 * 8 + 24;
+// Sixteen of each slot entry, the 24 original single entries and the 9 added
+// for the link kinds and gpsd.
+constexpr std::size_t kEntriesPerSave = 16 * 8 + 24 + 9;
 
 QByteArray readFile(const QString& path) {
   QFile f(path);

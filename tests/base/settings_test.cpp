@@ -62,12 +62,15 @@ TEST(StationSettings, SaveWritesEveryEntryInOrderWithKinds) {
   for (const char* name :
        {"kepFileName", "satellitesObserved", "emailNumber", "emailSelected", "gpsPortNumber", "gpsType", "tncType",
         "tncBeaconOn", "baudRate", "portNumber", "message", "unproto", "unprotoVia", "beaconInterval", "callsign",
-        "latitude", "longitude", "power", "height", "gain", "direction", "phg", "mobile", "textFilePath"}) {
+        "latitude", "longitude", "power", "height", "gain", "direction", "phg", "mobile", "textFilePath", "linkType",
+        "kissHost", "kissPort", "aprsIsHost", "aprsIsPort", "aprsIsFilter", "aprsIsReceiveOnly", "gpsdHost",
+        "gpsdPort"}) {
     expected.push_back(name);
   }
   ASSERT_EQ(store.writes().size(), expected.size());
   const std::set<std::string> ints = {"satellitesObserved", "emailNumber", "emailSelected", "gpsPortNumber", "gpsType",
-                                      "tncType", "tncBeaconOn", "baudRate", "portNumber", "mobile"};
+                                      "tncType", "tncBeaconOn", "baudRate", "portNumber", "mobile",
+                                      "linkType", "kissPort", "aprsIsPort", "aprsIsReceiveOnly", "gpsdPort"};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(expected[i]);
     EXPECT_EQ(store.writes()[i].entry, expected[i]);
@@ -118,6 +121,15 @@ TEST(StationSettings, EveryFieldSurvivesARoundTrip) {
   a.satellitesObserved = 5;
   a.emailNumber = 16;
   a.emailSelected = 7;
+  a.linkType = 3;
+  a.kissHost = "10.0.0.2";
+  a.kissPort = 8101;
+  a.aprsIsHost = "noam.aprs2.net";
+  a.aprsIsPort = 14581;
+  a.aprsIsFilter = "r/42.36/-71.06/50";
+  a.aprsIsReceiveOnly = 1;
+  a.gpsdHost = "gps.local";
+  a.gpsdPort = 2948;
 
   MemoryProfileStore store;
   a.save(store);
@@ -134,6 +146,8 @@ TEST(StationSettings, EveryFieldSurvivesARoundTrip) {
   }
   EXPECT_EQ(b.satelliteUnprotoVia[15], "ARISS15");
   EXPECT_EQ(b.beaconInterval, "2.500000");
+  EXPECT_EQ(b.aprsIsFilter, "r/42.36/-71.06/50");
+  EXPECT_EQ(b.gpsdPort, 2948);
 }
 
 TEST(StationSettings, EntryNamesIgnoreCaseAndBeaconIntervalIsOneValue) {

@@ -2,6 +2,8 @@
 
 #include "base/text_format.h"
 #include "dialogs/settings_edits.h"
+#include "tests/decimal_comma_locale.h"
+#include "tnc/position_report.h"
 
 namespace tervane {
 namespace {
@@ -91,6 +93,41 @@ TEST(StationDataEdit, OkStoresTextsPhgMobileRulesAndPosition) {
   e.latitudeDeg = 1e40;         // too long for the field: the stored latitude stays
   applyStationData(e, s, v);
   EXPECT_EQ(s.latitude, "0.000000");
+}
+
+// A desktop session in a decimal-comma locale: what is stored, shown and sent
+// keeps the decimal point, and stored numbers read back whole.
+TEST(StationDataEdit, NumbersKeepTheirDecimalPointUnderACommaLocale) {
+  std::string reason;
+  if (!useDecimalCommaLocale(&reason)) GTEST_SKIP() << reason;
+  StationSettings s;
+  WorkingValues v;
+  StationDataEdit e = loadStationData(s);
+  e.latitudeDeg = 42.5;
+  e.longitudeDeg = -71.25;
+  applyStationData(e, s, v);
+  TncSettingsEdit t = loadTncSettings(s);
+  t.intervalMinutes = 2.5;
+  applyTncSettings(t, s, v);
+
+  Coordination shared;
+  publishWorkingValues(s, shared);  // the next start reads what was stored
+  const StationPosition p = shared.values.position();
+  const std::string f2 = buildF2Text(CalendarTime{2026, 12, 7, 12, 0, 0, 0}, p.latitudeDeg, p.latHemisphere,
+                                     p.longitudeDeg, p.lonHemisphere, false, "4310", "CQ");
+  const std::string beacon = buildBeaconText(p.latitudeDeg, p.longitudeDeg, "4310", "CQ");
+  const std::string shownLatitude = latitudeDisplay(p.latitudeDeg);
+  const double interval = shared.values.beaconMinutes.load();
+  useCLocale();
+
+  EXPECT_EQ(s.latitude, "42.500000");
+  EXPECT_EQ(s.longitude, "-71.250000");
+  EXPECT_EQ(s.beaconInterval, "2.500000");
+  EXPECT_DOUBLE_EQ(p.latitudeDeg, 42.5);
+  EXPECT_DOUBLE_EQ(interval, 2.5);
+  EXPECT_NE(f2.find("4230.00N/07115.00W"), std::string::npos) << f2;
+  EXPECT_NE(beacon.find("4230.00N/07115.00W"), std::string::npos) << beacon;
+  EXPECT_EQ(shownLatitude, "42.500000 N");
 }
 
 TEST(AddressBookEdit, AddDeleteAndClose) {
