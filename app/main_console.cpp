@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <malloc.h>
 
 #include "base/text_format.h"
 #include "base/transmit_courier.h"
@@ -118,6 +119,10 @@ void MainConsole::buildControls() {
   monitor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   monitor_->setFont(QFont(QStringLiteral("Monospace")));
   monitor_->setFocusPolicy(Qt::ClickFocus);
+  // A read-only console needs no undo history, which would otherwise keep
+  // every line ever shown; the oldest lines go once the limit is reached.
+  monitor_->setUndoRedoEnabled(false);
+  monitor_->setMaximumBlockCount(kConsoleLines);
 
   inputLine_ = new QPlainTextEdit(client_);
   inputLine_->setObjectName(QStringLiteral("inputLine"));
@@ -166,19 +171,19 @@ void MainConsole::buildMenus() {
   QMenu* capture = file->addMenu(QStringLiteral("Capture Text"));
   addItem(capture, "captureStart", "Start", [this] {
     setCaptureState(CaptureState::Capturing);
-    shared_.events.captureStart.raise();
+    call(commands_.captureStart);
   });
   addItem(capture, "captureStop", "Stop", [this] {
     setCaptureState(CaptureState::Idle);
-    shared_.events.captureStop.raise();
+    call(commands_.captureStop);
   });
   addItem(capture, "capturePause", "Pause", [this] {
     setCaptureState(CaptureState::Paused);
-    shared_.events.capturePause.raise();
+    call(commands_.capturePause);
   });
   addItem(capture, "captureResume", "Resume", [this] {
     setCaptureState(CaptureState::Capturing);
-    shared_.events.captureResume.raise();
+    call(commands_.captureResume);
   });
   QMenu* view = file->addMenu(QStringLiteral("View Station Data"));
   addItem(view, "viewPosition", "Position", [this] { call(commands_.showPositionWindow); });
@@ -269,7 +274,11 @@ void MainConsole::appendMonitorLines(const QStringList& lines) {
   bar->setValue(bar->maximum());
 }
 
-void MainConsole::clearMonitor() { monitor_->clear(); }
+void MainConsole::clearMonitor() {
+  monitor_->clear();
+  // Hand the memory of a long console back to the system at once.
+  ::malloc_trim(0);
+}
 
 void MainConsole::setTncMenuOpen(bool open) {
   actions_.at("tncOpen")->setEnabled(!open);

@@ -30,6 +30,10 @@ struct ConsoleCommands {
   std::function<bool()> tncRunning;     // a TNC worker runs
   std::function<void()> tncInitialize;
   std::function<void()> sendPositionReport;
+  std::function<void()> captureStart;   // after the menu states are set
+  std::function<void()> captureStop;
+  std::function<void()> capturePause;
+  std::function<void()> captureResume;
   std::function<void()> editEmailAddresses;
   std::function<void()> showPositionWindow;
   std::function<void()> showStationsWindow;
@@ -78,12 +82,15 @@ class MainConsole : public QMainWindow {
   // Shows the station position in the latitude and longitude fields.
   void showPosition(double latitudeDeg, double longitudeDeg);
   void showPosition(const StationPosition& position);
+  // The console keeps this many of the latest lines; the capture file keeps everything.
+  static constexpr int kConsoleLines = 20000;
   // Appends one line to the console and keeps the last line in view.
   void appendMonitorLine(const QString& line);
   void appendMonitorLines(const QStringList& lines);
   void clearMonitor();
   // Menu states that the workers' links set.
   void setTncMenuOpen(bool open);
+  void setCaptureState(CaptureState state);
   void setGpsMenuOn(bool on);
   void setTrackerMenuRunning(bool running);
   // Hands a text to the TNC worker without blocking; false (nothing sent)
@@ -104,7 +111,6 @@ class MainConsole : public QMainWindow {
   void onInputChanged();
   void onTimeTag();
   void onClearText();
-  void setCaptureState(CaptureState state);
   void chooseFilterMode(const QString& item, AutoResetEvent& event);
   QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
   static void call(const std::function<void()>& hook) {

@@ -21,10 +21,6 @@ struct Events {
   AutoResetEvent transmitReady;
   AutoResetEvent clearReady;
   AutoResetEvent clearRequest;
-  AutoResetEvent captureStart;
-  AutoResetEvent captureStop;
-  AutoResetEvent capturePause;
-  AutoResetEvent captureResume;
   AutoResetEvent tncStop;
   AutoResetEvent showFullText;
   AutoResetEvent showHighlight;

@@ -16,23 +16,18 @@
 #include <memory>
 #include <string>
 
+#include "platform/byte_stream.h"
+
 namespace tervane {
 
 class ProfileStore;
 
-class SerialPort {
+// A serial port is a byte stream with the time-outs above. A device that
+// vanishes (an adapter unplugged, a pseudo-terminal whose other side closed)
+// reports failure() with the system's reason.
+class SerialPort : public ByteStream {
  public:
-  virtual ~SerialPort() = default;
-  // Bytes read into buffer (0 on time-out, failure or a closed port).
-  virtual std::size_t read(std::uint8_t* buffer, std::size_t maxBytes) = 0;
-  // Writes the bytes; false when the write failed, timed out or the port is closed.
-  virtual bool write(const std::uint8_t* data, std::size_t size) = 0;
-  bool write(const std::string& text) {
-    return write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  }
-  // Thread-safe; harmless when already closed.
-  virtual void close() = 0;
-  virtual bool isOpen() const = 0;
+  using ByteStream::write;
 };
 
 struct SerialOpenResult {

@@ -2,11 +2,7 @@
 // workers (4 ms between bytes, 4 ms per byte plus 200 ms in total) is built
 // from poll() on a non-blocking descriptor.
 //
-// Closing from another thread: close() marks the port closed and signals an
-// eventfd that every wait also polls, so a call in progress returns at once.
-// The terminal descriptor is released by whichever comes last, close() or the
-// end of the last call in progress, so its number cannot be reused under a
-// running read() or write().
+// Closing from another thread is ClosableDescriptor's part.
 
 #include "platform/serial_port.h"
 
@@ -29,6 +25,7 @@
 
 #include "base/profile_store.h"
 #include "base/text_format.h"
+#include "platform/closable_descriptor.h"
 
 namespace tervane {
 namespace {
@@ -39,6 +36,7 @@ using std::chrono::milliseconds;
 constexpr int kReadIntervalMs = 4;
 constexpr int kTotalPerByteMs = 4;
 constexpr int kTotalConstantMs = 200;
+constexpr std::string_view kHungUp = "the device hung up";
 
 SteadyClock::time_point callDeadline(std::size_t byteCount) {
   const auto counted = static_cast<long long>(std::min<std::size_t>(byteCount, 1'000'000'000));
@@ -70,19 +68,13 @@ enum class WaitResult { Ready, TimedOut, Closed, HungUp };
 
 class PosixSerialPort final : public SerialPort {
  public:
-  PosixSerialPort(int deviceFd, int wakeFd) : deviceFd_(deviceFd), wakeFd_(wakeFd) {}
-  ~PosixSerialPort() override {
-    releaseDevice();
-    ::close(wakeFd_);
-  }
-  PosixSerialPort(const PosixSerialPort&) = delete;
-  PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+  PosixSerialPort(int deviceFd, int wakeFd) : descriptor_(deviceFd, wakeFd, &releaseDevice) {}
 
   using SerialPort::write;
 
   std::size_t read(std::uint8_t* buffer, std::size_t maxBytes) override {
     if (maxBytes == 0) return 0;
-    const int fd = beginCall();
+    const int fd = descriptor_.beginCall();
     if (fd < 0) return 0;
     const auto deadline = callDeadline(maxBytes);
     std::size_t count = 0;
@@ -103,6 +95,9 @@ class PosixSerialPort final : public SerialPort {
           continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        descriptor_.noteFailure(got < 0 ? systemReason(errno) : std::string(kHungUp));
+      } else {
+        descriptor_.noteFailure(std::string(kHungUp));
       }
       // The device is gone (other end closed, adapter unplugged) or failing.
       // Return what arrived; with nothing, sit out the time-out so that a
@@ -110,12 +105,12 @@ class PosixSerialPort final : public SerialPort {
       if (count == 0) failed = !sleepUntil(deadline);
       break;
     }
-    endCall();
+    descriptor_.endCall();
     return failed ? 0 : count;
   }
 
   bool write(const std::uint8_t* data, std::size_t size) override {
-    const int fd = beginCall();
+    const int fd = descriptor_.beginCall();
     if (fd < 0) return false;
     const auto deadline = callDeadline(size);
     std::size_t sent = 0;
@@ -130,65 +125,38 @@ class PosixSerialPort final : public SerialPort {
       if (put > 0) {
         sent += static_cast<std::size_t>(put);
       } else if (put == 0 || (errno != EAGAIN && errno != EINTR)) {
+        if (put < 0) descriptor_.noteFailure(systemReason(errno));
         ok = false;
         break;
       }
     }
-    endCall();
-    return ok && !closed_.load();
+    descriptor_.endCall();
+    return ok && !descriptor_.isClosed();
   }
 
-  void close() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_.load()) return;
-    closed_.store(true);
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t signalled = ::write(wakeFd_, &one, sizeof one);
-    if (callsInProgress_ == 0) releaseDeviceLocked();
-  }
-
-  bool isOpen() const override { return !closed_.load(); }
+  void close() override { descriptor_.close(); }
+  bool isOpen() const override { return !descriptor_.isClosed(); }
+  std::string failure() const override { return descriptor_.failure(); }
 
  private:
-  // The descriptor for one call, or -1 when the port is closed.
-  int beginCall() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_.load() || deviceFd_ < 0) return -1;
-    ++callsInProgress_;
-    return deviceFd_;
-  }
-
-  void endCall() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    --callsInProgress_;
-    if (callsInProgress_ == 0 && closed_.load()) releaseDeviceLocked();
-  }
-
-  void releaseDevice() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    releaseDeviceLocked();
-  }
-
-  void releaseDeviceLocked() {
-    if (deviceFd_ < 0) return;
-    // Drop the exclusive-use mark before the last close so the next opener is
-    // never refused because of a mark left on a terminal that stays alive
-    // (a pseudo-terminal whose master is still held).
-    ::ioctl(deviceFd_, TIOCNXCL);
-    ::close(deviceFd_);
-    deviceFd_ = -1;
+  // Drops the exclusive-use mark before the last close so the next opener is
+  // never refused because of a mark left on a terminal that stays alive (a
+  // pseudo-terminal whose master is still held).
+  static void releaseDevice(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
   }
 
   WaitResult waitFor(int fd, short events, int timeoutMs) {
-    pollfd fds[2] = {{fd, events, 0}, {wakeFd_, POLLIN, 0}};
+    pollfd fds[2] = {{fd, events, 0}, {descriptor_.wakeFd(), POLLIN, 0}};
     for (;;) {
-      if (closed_.load()) return WaitResult::Closed;
+      if (descriptor_.isClosed()) return WaitResult::Closed;
       const int ready = ::poll(fds, 2, timeoutMs);
       if (ready < 0) {
         if (errno == EINTR) continue;
         return WaitResult::HungUp;
       }
-      if (fds[1].revents != 0 || closed_.load()) return WaitResult::Closed;
+      if (fds[1].revents != 0 || descriptor_.isClosed()) return WaitResult::Closed;
       if (ready == 0) return WaitResult::TimedOut;
       if ((fds[0].revents & events) != 0) return WaitResult::Ready;
       return WaitResult::HungUp;
@@ -197,9 +165,9 @@ class PosixSerialPort final : public SerialPort {
 
   // Waits until the deadline; false when the port was closed meanwhile.
   bool sleepUntil(SteadyClock::time_point deadline) {
-    pollfd wake{wakeFd_, POLLIN, 0};
+    pollfd wake{descriptor_.wakeFd(), POLLIN, 0};
     for (;;) {
-      if (closed_.load()) return false;
+      if (descriptor_.isClosed()) return false;
       const int timeoutMs = remainingMs(deadline);
       if (timeoutMs == 0) return true;
       const int ready = ::poll(&wake, 1, timeoutMs);
@@ -208,11 +176,7 @@ class PosixSerialPort final : public SerialPort {
     }
   }
 
-  std::mutex mutex_;
-  int deviceFd_;
-  const int wakeFd_;
-  int callsInProgress_ = 0;
-  std::atomic<bool> closed_{false};
+  ClosableDescriptor descriptor_;
 };
 
 // Raw 8N1 without flow control, receiver on, modem lines ignored.

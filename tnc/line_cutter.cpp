@@ -26,8 +26,17 @@ bool LineCutter::cutOne(std::size_t* scanFrom, std::string_view* line) {
     std::memset(buffer_.data() + rest, 0, count_ - rest);
     count_ = rest;
     *scanFrom = 1;
-    // The line is text up to its first zero byte.
-    *line = std::string_view(line_.data(), std::strlen(line_.data()));
+    // The line is its text up to the first zero byte, still followed by its
+    // own two end bytes, so it stays a line of its own wherever it goes.
+    const std::size_t text = std::strlen(line_.data());
+    if (text + 2 < length) {
+      line_[text] = line_[length - 2];
+      line_[text + 1] = line_[length - 1];
+      line_[text + 2] = '\0';
+      *line = std::string_view(line_.data(), text + 2);
+    } else {
+      *line = std::string_view(line_.data(), length);
+    }
     return true;
   }
   *scanFrom = count_;

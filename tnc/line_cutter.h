@@ -24,8 +24,9 @@ class LineCutter {
 
   // Takes n bytes that a read put at prepareRead()'s address and calls
   // onLine(std::string_view) for every line they complete, in order. A line
-  // keeps its two end bytes and is cut at a zero byte; lines of at most two
-  // characters hold no text and are dropped.
+  // keeps its two end bytes; its text ends at a zero byte, the end bytes
+  // following right after it. Lines of at most two characters hold no text
+  // and are dropped.
   template <typename OnLine>
   void commit(std::size_t n, OnLine&& onLine);
 

@@ -38,8 +38,15 @@ std::string computePhg(double powerW, double heightFt, double gainDb, double dir
 
 double toDegreesMinutes(double decimalDeg) {
   const double a = std::fabs(decimalDeg);
-  const double d = std::trunc(a);
-  return (d + (a - d) * 0.6) * 100.0;
+  double degrees = std::trunc(a);
+  // Minutes are rounded to the hundredths the report carries before they are
+  // printed, so 59.996 minutes become the next whole degree, never "60.00".
+  double hundredths = std::round((a - degrees) * 6000.0);
+  if (hundredths >= 6000.0) {
+    degrees += 1.0;
+    hundredths -= 6000.0;
+  }
+  return degrees * 100.0 + hundredths / 100.0;
 }
 
 std::string buildPositionReport(const CalendarTime& utc, double latDeg, char latLetter, double lonDeg,

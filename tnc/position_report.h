@@ -19,7 +19,8 @@ inline const std::string kConverseEscape = std::string("\x03" "conv\r");
 // zero and held to 0..9; NaN counts as 0 and infinity as 9.
 std::string computePhg(double powerW, double heightFt, double gainDb, double directionDeg);
 
-// APRS DDMM.mm: degrees times 100 plus decimal minutes of |x|.
+// APRS DDMM.mm: degrees times 100 plus the decimal minutes of |x|, rounded to
+// hundredths of a minute (a rounding up to 60 minutes carries into the degrees).
 double toDegreesMinutes(double decimalDeg);
 
 // "/DDHHMMz" timestamped position without messaging; symbol '-' (house) for a

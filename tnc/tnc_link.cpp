@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QLineEdit>
 #include <QTextCursor>
+#include <QTimer>
 #include <chrono>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 
 #include "app/main_console.h"
@@ -18,6 +21,9 @@
 namespace tervane {
 
 namespace {
+
+// Lines reach the console at most this often, however fast they come.
+constexpr int kConsoleBatchMs = 16;
 
 QString fromLatin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -38,34 +44,14 @@ DisplayMode checkedMode(MainConsole& console) {
 }  // namespace
 
 // Everything the worker shows reaches the console through queued calls on
-// the user-interface thread. Lines are collected and shown in batches, so a
-// burst of traffic costs the window one update per batch, not per line.
+// the user-interface thread. Lines are collected and shown in batches, once
+// per frame at most, so a fast feed costs the window one update per batch,
+// not per line.
 class QtTncUi final : public TncUi {
  public:
   explicit QtTncUi(MainConsole& console) : console_(&console), pending_(std::make_shared<Pending>()) {}
 
-  void showLine(std::string_view line) override {
-    bool first = false;
-    {
-      std::lock_guard<std::mutex> lock(pending_->mutex);
-      first = pending_->lines.isEmpty();
-      pending_->lines.append(displayText(line));
-    }
-    if (!first) return;
-    std::shared_ptr<Pending> pending = pending_;
-    MainConsole* console = console_;
-    QMetaObject::invokeMethod(
-        console,
-        [console, pending] {
-          QStringList lines;
-          {
-            std::lock_guard<std::mutex> lock(pending->mutex);
-            lines.swap(pending->lines);
-          }
-          console->appendMonitorLines(lines);
-        },
-        Qt::QueuedConnection);
-  }
+  void showLine(std::string_view line) override { queue(displayText(line)); }
 
   void setUtcClock(std::string_view text) override {
     MainConsole* console = console_;
@@ -89,14 +75,24 @@ class QtTncUi final : public TncUi {
 
   void linkEnded() override {
     MainConsole* console = console_;
-    QMetaObject::invokeMethod(console, [console] { console->setTncMenuOpen(false); }, Qt::QueuedConnection);
+    std::shared_ptr<Pending> pending = pending_;
+    QMetaObject::invokeMethod(
+        console,
+        [console, pending] {
+          drain(*console, *pending);  // the line that says why comes first
+          console->setTncMenuOpen(false);
+        },
+        Qt::QueuedConnection);
   }
 
-  void notice(std::string_view text) override {
+  void captureEnded() override {
     MainConsole* console = console_;
     QMetaObject::invokeMethod(
-        console, [console, t = fromLatin1(text)] { console->appendMonitorLines({t}); }, Qt::QueuedConnection);
+        console, [console] { console->setCaptureState(CaptureState::Idle); }, Qt::QueuedConnection);
   }
+
+  // Notices keep their place among the monitored lines.
+  void notice(std::string_view text) override { queue(fromLatin1(text)); }
 
   bool askDeviceOpenError() override {
     bool carryOn = false;
@@ -106,35 +102,51 @@ class QtTncUi final : public TncUi {
     return carryOn;
   }
 
-  std::optional<std::string> askCaptureFileName(const std::string& defaultName) override {
-    QString chosen;
-    MainConsole* console = console_;
-    QMetaObject::invokeMethod(
-        console,
-        [console, &chosen, &defaultName] {
-          chosen = QFileDialog::getSaveFileName(console, QString(), QString::fromLocal8Bit(defaultName.c_str()),
-                                                QStringLiteral("Text Files (*.txt);;All files (*.*)"));
-        },
-        Qt::BlockingQueuedConnection);
-    if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toLocal8Bit().toStdString();
-  }
-
  private:
   struct Pending {
     std::mutex mutex;
     QStringList lines;
   };
+
+  void queue(QString line) {
+    bool first = false;
+    {
+      std::lock_guard<std::mutex> lock(pending_->mutex);
+      first = pending_->lines.isEmpty();
+      pending_->lines.append(std::move(line));
+    }
+    if (!first) return;
+    std::shared_ptr<Pending> pending = pending_;
+    MainConsole* console = console_;
+    QMetaObject::invokeMethod(
+        console,
+        [console, pending] {
+          QTimer::singleShot(kConsoleBatchMs, console, [console, pending] { drain(*console, *pending); });
+        },
+        Qt::QueuedConnection);
+  }
+
+  static void drain(MainConsole& console, Pending& pending) {
+    QStringList lines;
+    {
+      std::lock_guard<std::mutex> lock(pending.mutex);
+      lines.swap(pending.lines);
+    }
+    console.appendMonitorLines(lines);
+  }
+
   MainConsole* console_;
   std::shared_ptr<Pending> pending_;
 };
 
-// One TNC > Open: its worker's parameters, its port, and its stop request.
-// A run that is still finishing when the next one starts is waited for by the
-// new worker (never by the window), so the two never share the device.
+// One TNC > Open: its worker's parameters, its link and streams, and its
+// stop request. A run that is still finishing when the next one starts is
+// waited for by the new worker (never by the window), so the two never
+// share the device.
 struct TncLink::Run {
   TncWorkerParams params;
-  TncPortSlot port;
+  std::unique_ptr<LinkKind> link;
+  StreamSlot streams;
   std::atomic<bool> stop{false};
   std::atomic<bool> ended{false};
   std::shared_ptr<Run> previous;
@@ -151,9 +163,7 @@ TncLink::TncLink(MainConsole& console, const Clock& clock, const ProfileStore* p
       clock_(clock),
       portStore_(portStore),
       capture_(std::make_shared<CaptureSession>()),
-      ui_(std::make_unique<QtTncUi>(console)) {
-  opener_ = [this](int com, int baud) { return openSerialPort(com, baud, portStore_); };
-}
+      ui_(std::make_unique<QtTncUi>(console)) {}
 
 TncLink::~TncLink() { close(); }
 
@@ -164,6 +174,22 @@ void TncLink::attach() {
   c.tncRunning = [this] { return isRunning(); };
   c.tncInitialize = [this] { initialize(); };
   c.sendPositionReport = [this] { sendPositionReport(); };
+  c.captureStart = [this] { startCapture(); };
+  c.captureStop = [this] { stopCapture(); };
+  c.capturePause = [this] { pauseCapture(true); };
+  c.captureResume = [this] { pauseCapture(false); };
+}
+
+LinkSpec TncLink::chooseLink() {
+  const StationSettings& s = console_.settings();
+  const char* override = std::getenv(kLinkOverrideVariable);
+  if (override != nullptr && override[0] != '\0') {
+    if (const std::optional<LinkSpec> spec = parseLinkOverride(override)) return *spec;
+    console_.appendMonitorLines({QStringLiteral("%1=%2 names no link (tnc:COMn, kiss:COMn, kiss-tcp:HOST:PORT, "
+                                                "aprs-is:HOST:PORT); the link of the settings is used.")
+                                     .arg(QString::fromLatin1(kLinkOverrideVariable), QString::fromLocal8Bit(override))});
+  }
+  return linkSpecFromSettings(s);
 }
 
 void TncLink::open() {
@@ -175,13 +201,20 @@ void TncLink::open() {
                             &events.timeTagToggle}) {
     e->discard();
   }
+  const StationSettings& s = console_.settings();
+  spec_ = chooseLink();
+  PortOpener opener = opener_;
+  if (!opener) {
+    // The device is looked up here, on the user-interface thread, which
+    // alone reads the settings store.
+    const std::string device = serialDevicePath(spec_.comNumber, portStore_);
+    opener = [device](int, int baud) { return openSerialDevice(device, baud); };
+  }
   auto run = std::make_shared<Run>();
   run->previous = lastRun_;
-  const StationSettings& s = console_.settings();
-  run->params.comNumber = s.portNumber + 1;
-  run->params.baudIndex = s.baudRate;
   run->params.mobile = s.mobile != 0;
   run->params.displayMode = checkedMode(console_);
+  run->link = makeLink(spec_, s, std::move(opener));
   run_ = run;
   lastRun_ = run;
   console_.timeTagButton()->setText(QStringLiteral("Time Tag On"));
@@ -191,10 +224,9 @@ void TncLink::open() {
   const Clock& clock = clock_;
   StationSink* stations = stations_;
   std::shared_ptr<CaptureSession> capture = capture_;
-  PortOpener opener = opener_;
-  thread_.start([run, &shared, &ui, &clock, stations, capture, opener] {
+  thread_.start([run, &shared, &ui, &clock, stations, capture] {
     run->waitForPrevious();
-    TncWorkerContext context{shared, clock, ui, stations, run->port, *capture, opener, &run->stop};
+    TncWorkerContext context{shared, clock, ui, stations, *run->link, run->streams, *capture, &run->stop};
     const int result = runTncWorker(run->params, context);
     run->ended = true;
     return result;
@@ -203,8 +235,8 @@ void TncLink::open() {
 
 void TncLink::close() {
   if (run_) {
-    run_->port.closeAndClear();
     run_->stop = true;
+    run_->streams.closeForGood();
   }
   if (thread_.isStarted()) {
     console_.shared().events.tncStop.raise();
@@ -227,6 +259,26 @@ void TncLink::sendPositionReport() {
   const StationSettings& s = console_.settings();
   console_.sendToTnc(buildF2Text(clock_.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg, p.lonHemisphere,
                                  s.mobile != 0, s.phg, console_.shared().values.beaconComment()));
+}
+
+void TncLink::startCapture() {
+  WorkingValues& values = console_.shared().values;
+  const std::string offered = defaultCaptureName(values.captureDirectory(), clock_.localNow());
+  const QString chosen = QFileDialog::getSaveFileName(&console_, QString(), QString::fromLocal8Bit(offered.c_str()),
+                                                      QStringLiteral("Text Files (*.txt);;All files (*.*)"));
+  if (chosen.isEmpty()) {
+    capture_->start(nullptr);
+    return;
+  }
+  const std::string path = chosen.toLocal8Bit().toStdString();
+  values.setCaptureDirectory(captureDirectoryOf(path));
+  std::string reason;
+  std::unique_ptr<LineFile> file = LineFile::create(path, &reason);
+  if (!file) {
+    console_.appendMonitorLines(
+        {QStringLiteral("Capture file %1 could not be opened: %2.").arg(chosen, QString::fromLocal8Bit(reason.c_str()))});
+  }
+  capture_->start(std::move(file));
 }
 
 }  // namespace tervane

@@ -1,13 +1,17 @@
 #pragma once
-// The TNC menu's link to the TNC worker: TNC > Open and Close, Initialize,
-// File > Send Position Report, and the user-interface side of everything the
-// worker shows and asks.
+// The TNC menu's link to the TNC worker: TNC > Open and Close with the link
+// kind chosen in the settings (or for one run by TERVANEAPRS_LINK),
+// Initialize, File > Send Position Report, File > Capture Text, and the
+// user-interface side of everything the worker shows and asks.
 
 #include <atomic>
 #include <memory>
 
 #include "base/worker_thread.h"
 #include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "tnc/capture_session.h"
+#include "tnc/link_choice.h"
 #include "tnc/tnc_worker.h"
 
 namespace tervane {
@@ -23,7 +27,7 @@ class TncLink {
 
   // Where decoded stations go once the station windows exist.
   void setStationSink(StationSink* sink) { stations_ = sink; }
-  // Opens the link with a port opener of the caller's choosing (tests).
+  // Opens serial links with a port opener of the caller's choosing (tests).
   void setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
 
   // Menu commands; the console has already set its menu states.
@@ -32,17 +36,28 @@ class TncLink {
   bool isRunning() const { return thread_.isRunning(); }
   void initialize();
   void sendPositionReport();
+  // File > Capture Text: the file is chosen here, on the user-interface
+  // thread, so the worker never waits for the operator.
+  void startCapture();
+  void stopCapture() { capture_->stop(); }
+  void pauseCapture(bool paused) { capture_->setPaused(paused); }
+  const CaptureSession& capture() const { return *capture_; }
+  // The link the last TNC > Open started.
+  const LinkSpec& linkSpec() const { return spec_; }
 
   // Registers the link's commands with the console's menu.
   void attach();
 
  private:
   struct Run;
+  LinkSpec chooseLink();
+
   MainConsole& console_;
   const Clock& clock_;
   const ProfileStore* portStore_;
   StationSink* stations_ = nullptr;
   PortOpener opener_;
+  LinkSpec spec_;
   std::shared_ptr<CaptureSession> capture_;
   std::unique_ptr<QtTncUi> ui_;
   std::shared_ptr<Run> run_;

@@ -55,10 +55,22 @@ std::vector<std::string> tncInitializationTexts(const StationSettings& s, std::s
 BeaconDecision checkPcBeacon(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes,
                              bool tncBeaconFlag, double latitudeDeg, double longitudeDeg) {
   BeaconDecision d;
-  if ((latitudeDeg == 0 && longitudeDeg == 0) || tncBeaconFlag || beaconMinutes == 0) return d;
+  // An interval that is no positive number (0, negative, NaN) means no PC
+  // beacon at all, never one on every pass.
+  if ((latitudeDeg == 0 && longitudeDeg == 0) || tncBeaconFlag || !(beaconMinutes > 0)) return d;
   double now = utc.hour + utc.minute / 60.0 + utc.second / 3600.0;
   const double due = lastBeaconHours + beaconMinutes / 60.0;
-  if (due > 24 && now < lastBeaconHours) now += 24;  // the UTC day turned since the last beacon
+  if (now < lastBeaconHours) {
+    // The UTC day has turned since the last beacon, or the clock went back.
+    // A beacon due only after midnight counts on across it; one that was due
+    // before midnight is overdue, however long the link was down.
+    if (due <= 24) {
+      d.nowHours = now;
+      d.send = true;
+      return d;
+    }
+    now += 24;
+  }
   d.nowHours = now;
   d.send = now > due || lastBeaconHours < 0;
   return d;

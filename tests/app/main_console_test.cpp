@@ -129,15 +129,6 @@ class MainConsoleTest : public QObject {
     QCOMPARE(got, expected);
   }
 
-  void captureItemsRaiseTheirEvents() {
-    Fixture f;
-    f.console.action("captureStart")->trigger();
-    f.console.action("capturePause")->trigger();
-    QVERIFY(f.shared.events.captureStart.wait(0));
-    QVERIFY(f.shared.events.capturePause.wait(0));
-    QVERIFY(!f.shared.events.captureStop.wait(0));
-  }
-
   void resizeLayout() {
     Fixture f;
     QWidget* client = f.console.centralWidget();

@@ -3,7 +3,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -22,6 +25,7 @@
 #include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "tnc/tnc_link.h"
+#include "tests/integration/device_question.h"
 #include "tests/integration/simulator_process.h"
 
 using namespace tervane;
@@ -53,6 +57,7 @@ struct Station {
   StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
   StationWindowsSink sink{positions, stations};
   TncLink link{console, clock, nullptr};
+  DeviceQuestionGuard question;
 
   explicit Station(const QString& device) {
     qputenv("TERVANEAPRS_COM1", device.toLocal8Bit());
@@ -169,6 +174,45 @@ class TncLinkTest : public QObject {
     s.open();
     QTest::qWait(300);
     QVERIFY(s.link.isRunning());
+  }
+
+  // Neither the capture file's dialog nor Clear Text holds up the link:
+  // traffic goes on while the operator chooses the file, and a typed line
+  // goes out at once behind two clears while the TNC never pauses.
+  void captureDialogAndClearNeverHoldUpTheLink() {
+    SimulatedTnc tnc({"--sample-traffic", "--rate", "20", "--loop"});
+    Station s(tnc.device());
+    s.open();
+    QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > 3, 5000);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("capture.txt"));
+    int linesDuringDialog = -1;
+    QTimer answer;
+    QElapsedTimer shown;
+    int before = 0;
+    QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      if (!shown.isValid()) {
+        shown.start();
+        before = s.console.monitor()->blockCount();
+      }
+      if (shown.elapsed() < 1000) return;
+      linesDuringDialog = s.console.monitor()->blockCount() - before;
+      for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setText(path);
+      dialog->accept();
+      answer.stop();
+    });
+    answer.start(20);
+    s.console.action("captureStart")->trigger();
+    QVERIFY2(linesDuringDialog >= 10, qPrintable(QString::number(linesDuringDialog)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() > 0, 3000);
+
+    s.console.clearTextButton()->click();
+    s.console.clearTextButton()->click();
+    QTest::keyClicks(s.console.inputLine(), QStringLiteral("after two clears"));
+    QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("CMD\tafter two clears")), 3000);
   }
 
   void portThatCannotBeOpenedSaysWhy() {

@@ -112,6 +112,8 @@ const ReportRow kReportRows[] = {
      "5132", "Sydney", "/010907z3330.00S/15115.00E-PHG5132/Sydney\r"},
     {"single-digit degrees keep leading zeros", {2024, 1, 1, 23, 59, 0, 0}, 5.25, 'N', 5.25, 'E', false, "1000",
      "x", "/012359z0515.00N/00515.00E-PHG1000/x\r"},
+    {"minutes rounding up to 60 carry into the degrees", {2024, 1, 1, 12, 0, 0, 0}, 42.999999, 'N',
+     -179.9999999, 'W', false, "1000", "x", "/011200z4300.00N/18000.00W-PHG1000/x\r"},
 };
 
 TEST(BuildPositionReport, FixedAndMobileForms) {
@@ -144,8 +146,10 @@ constexpr BeaconRow kBeaconRows[] = {
      "BTEXT =4221.61N/07103.53W-PHG5230/CQ\r"},
     {"exactly 0, 0 counts as south and west", 0.0, 0.0, "0000", "", "BTEXT =0000.00S/00000.00W-PHG0000/\r"},
     {"south-east", -33.5, 151.25, "5132", "Sydney", "BTEXT =3330.00S/15115.00E-PHG5132/Sydney\r"},
-    {"minutes rounded to hundredths", 0.999999, -179.999999, "1111", "edge",
-     "BTEXT =0060.00N/17960.00W-PHG1111/edge\r"},
+    // 59.99994 minutes round to 60.00, which carries into the degrees: a
+    // minute field of 60 is no position a receiver takes.
+    {"minutes rounding up to 60 carry into the degrees", 0.999999, -179.999999, "1111", "edge",
+     "BTEXT =0100.00N/18000.00W-PHG1111/edge\r"},
 };
 
 TEST(BuildBeaconText, AlwaysHouseSymbolAndDerivedLetters) {
@@ -155,15 +159,16 @@ TEST(BuildBeaconText, AlwaysHouseSymbolAndDerivedLetters) {
   }
 }
 
-TEST(ToDegreesMinutes, SignDroppedMinutesScaled) {
+TEST(ToDegreesMinutes, SignDroppedMinutesRoundedToHundredths) {
   struct Row {
     const char* name;
     double deg;
     double ddmm;
   };
   constexpr Row kRows[] = {
-      {"42.3601", 42.3601, 4221.606}, {"-71.0589", -71.0589, 7103.534}, {"-33.5", -33.5, 3330.0},
-      {"151.25", 151.25, 15115.0},    {"zero", 0.0, 0.0},                {"whole degrees", 7.0, 700.0},
+      {"42.3601", 42.3601, 4221.61},  {"-71.0589", -71.0589, 7103.53}, {"-33.5", -33.5, 3330.0},
+      {"151.25", 151.25, 15115.0},    {"zero", 0.0, 0.0},              {"whole degrees", 7.0, 700.0},
+      {"just below a whole degree", 42.999999, 4300.0},
   };
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ TEST(LineCutter, CutsLinesAtTwoLineEndBytes) {
       {"leading line end of the buffer is skipped", {"\nxy\r\n"}, {"xy\r\n"}, 0},
       {"a line of only its ends holds no text", {"\r\n", "\n\r"}, {}, 0},
       {"one character and its ends is a line", {"x\r\n"}, {"x\r\n"}, 0},
-      {"a zero byte ends the line's text", {std::string("abc\0def\r\n", 9)}, {"abc"}, 0},
+      {"a zero byte ends the line's text, not the line", {std::string("abc\0def\r\n", 9)}, {"abc\r\n"}, 0},
       {"a zero byte at the start leaves no text", {std::string("\0abc\r\n", 6)}, {}, 0},
       {"split across many 16-byte reads",
        {"KB1XYZ-9>APRS,WIDE2-1:!4237.14N/07120.83W>comment\r\nW1ABC>APRS:>status\r\n"},
@@ -153,6 +154,12 @@ TEST(PcBeacon, FollowsTheScheduleAcrossMidnight) {
       {"position 0, 0 never beacons", 12, 0, 0, -24.0, 30, false, 0, 0, false},
       {"interval 0 never beacons", 12, 0, 0, -24.0, 0, false, 42, -71, false},
       {"only the start of the day waits", 0, 10, 0, 0.0, 30, false, 42, -71, false},
+      {"the morning after a 22:00 beacon is overdue", 8, 0, 0, 22.0, 30, false, 42, -71, true},
+      {"just past midnight after a 22:00 beacon", 0, 0, 10, 22.0, 30, false, 42, -71, true},
+      {"a last beacon later in the day (clock set back)", 9, 0, 0, 10.0, 30, false, 42, -71, true},
+      {"negative interval never beacons", 12, 0, 0, 11.0, -1, false, 42, -71, false},
+      {"negative interval, forced", 12, 0, 0, -24.0, -1, false, 42, -71, false},
+      {"no number as interval never beacons", 12, 0, 0, 11.0, std::nan(""), false, 42, -71, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -10,9 +10,13 @@
 #include <sstream>
 #include <thread>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include "aprs/station_entry.h"
 #include "base/coordination.h"
 #include "base/transmit_courier.h"
+#include "tnc/text_tnc_link.h"
 #include "tnc/tnc_worker.h"
 #include "tests/eventually.h"
 
@@ -76,14 +80,11 @@ class FakeUi final : public TncUi {
   void setUtcClock(std::string_view text) override { add(clock, text); }
   void prefillInputLine(std::string_view text) override { add(input, text); }
   void linkEnded() override { ended = true; }
+  void captureEnded() override { captureOver = true; }
   void notice(std::string_view text) override { add(notices, text); }
   bool askDeviceOpenError() override {
     asked = true;
     return continueAtError;
-  }
-  std::optional<std::string> askCaptureFileName(const std::string& defaultName) override {
-    offeredName = defaultName;
-    return captureAnswer;
   }
   std::vector<std::string> get(const std::vector<std::string>& v) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -92,10 +93,8 @@ class FakeUi final : public TncUi {
 
   std::mutex mutex;
   std::vector<std::string> lines, clock, input, notices;
-  std::atomic<bool> ended{false}, asked{false};
+  std::atomic<bool> ended{false}, asked{false}, captureOver{false};
   bool continueAtError = true;
-  std::optional<std::string> captureAnswer;
-  std::string offeredName;
 
  private:
   void add(std::vector<std::string>& v, std::string_view t) {
@@ -123,7 +122,7 @@ struct Harness {
   FixedClock clock{1765080000 /* 2025-12-07 04:00:00 UTC */, 0};
   FakeUi ui;
   FakeStations stations;
-  TncPortSlot slot;
+  StreamSlot slot;
   CaptureSession capture;
   std::shared_ptr<FakePort> port = std::make_shared<FakePort>();
   bool portFails = false;
@@ -131,22 +130,22 @@ struct Harness {
   std::atomic<int> result{99};
   std::thread thread;
   TncWorkerParams params;
+  std::unique_ptr<LinkKind> link;
 
   Harness() { shared.values.tncBeaconFlag = true; }
   void start() {
+    link = std::make_unique<TextTncLink>(SerialLinkParams{1, 9600, [this](int, int) {
+                                                            SerialOpenResult r;
+                                                            r.devicePath = "/dev/ttyS0";
+                                                            if (portFails) {
+                                                              r.error = "Permission denied";
+                                                            } else {
+                                                              r.port = port;
+                                                            }
+                                                            return r;
+                                                          }});
     thread = std::thread([this] {
-      TncWorkerContext ctx{shared, clock, ui, &stations, slot, capture,
-                           [this](int, int) {
-                             SerialOpenResult r;
-                             r.devicePath = "/dev/ttyS0";
-                             if (portFails) {
-                               r.error = "Permission denied";
-                             } else {
-                               r.port = port;
-                             }
-                             return r;
-                           },
-                           &stop};
+      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop};
       result = runTncWorker(params, ctx);
     });
   }
@@ -272,19 +271,16 @@ TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tervane-capture-test";
   std::filesystem::create_directories(dir);
   const std::string capturePath = (dir / "cap.txt").string();
-  h.ui.captureAnswer = capturePath;
-  h.shared.values.setCaptureDirectory("/logs/");
+  std::string reason;
+  h.capture.start(LineFile::create(capturePath, &reason));
+  ASSERT_TRUE(h.capture.hasFile()) << reason;
   FilterStrings filters{};
   filters[0] = "WIDE";
   h.shared.values.setFilterStrings(filters);
   h.port->receive("cmd:");
-  h.shared.events.captureStart.raise();
   h.start();
-  ASSERT_TRUE(eventually([&] { return h.capture.hasFile(); }));
-  EXPECT_EQ(h.ui.offeredName, "/logs/2025_12_07;0400.txt");
-  EXPECT_EQ(h.shared.values.captureDirectory(), dir.string() + "/");
 
-  h.port->receive("A1A>APRS,WIDE2-1:one\r\n");
+  h.port->receive(std::string("A1A>APRS,WIDE2-1:one\0 after a zero byte\r\n", 41));
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
   h.shared.events.showHighlight.raise();
   h.shared.events.timeTagToggle.raise();
@@ -292,12 +288,11 @@ TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
   h.port->receive("B1B>APRS,WIDE2-1:two\r\nC1C>APRS:three\r\n");
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
   h.shared.events.showFiltered.raise();
-  h.shared.events.capturePause.raise();
+  h.capture.setPaused(true);
   std::this_thread::sleep_for(30ms);
   h.port->receive("D1D>APRS:four\r\nE1E>APRS,WIDE:five\r\n");
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 4; }));
-  h.shared.events.captureStop.raise();
-  ASSERT_TRUE(eventually([&] { return !h.capture.isCapturing(); }));
+  h.capture.stop();
 
   const std::vector<std::string> shown = {
       "A1A>APRS,WIDE2-1:one\r\n",
@@ -311,6 +306,61 @@ TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
   captured << in.rdbuf();
   EXPECT_EQ(captured.str(), shown[0] + shown[1] + shown[2]);
   std::filesystem::remove_all(dir);
+}
+
+// A capture that cannot write ends at once with one line for the operator,
+// and the file holds whole lines only.
+TEST(TncWorker, ACaptureThatCannotWriteEndsAndSaysWhy) {
+  struct Case {
+    const char* what;
+    bool sizeLimit;  // a file-size limit (as on a full disk); otherwise the file is deleted
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"file-size limit reached", true, "File too large"},
+      {"file deleted under the capture", false, "the file was deleted"},
+  };
+  const std::string line = "K1ABC>APRS:>a line of thirty-nine bytes\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::signal(SIGXFSZ, SIG_IGN);  // as the program does: a write beyond the limit fails instead
+    Harness h;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tervane-capture-fail";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "cap.txt").string();
+    std::string reason;
+    h.capture.start(LineFile::create(path, &reason));
+    h.port->receive("cmd:");
+    h.start();
+    h.port->receive(line);
+    ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    if (c.sizeLimit) {
+      rlimit limit = previous;
+      limit.rlim_cur = static_cast<rlim_t>(line.size() * 2 - 10);  // room for one line and a half
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    } else {
+      std::filesystem::remove(path);
+    }
+    h.port->receive(line + line);
+    ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
+    ASSERT_TRUE(eventually([&] { return h.ui.captureOver.load(); }));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    h.stopAndJoin();
+    EXPECT_FALSE(h.capture.isCapturing());
+    const std::vector<std::string> notices = h.ui.get(h.ui.notices);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find(path), std::string::npos) << notices[0];
+    EXPECT_NE(notices[0].find(c.reason), std::string::npos) << notices[0];
+    if (c.sizeLimit) {
+      std::ifstream in(path, std::ios::binary);
+      std::stringstream captured;
+      captured << in.rdbuf();
+      EXPECT_EQ(captured.str(), line);
+    }
+    std::filesystem::remove_all(dir);
+  }
 }
 
 TEST(TncWorker, EmailPromptAndPcBeacon) {

@@ -51,7 +51,9 @@ class OrbitTool : public ::testing::Test {
     return model;
   }
 
-  std::string path_ = ::testing::TempDir() + "tervane_orbit_cli.txt";
+  // One file per test: the tests run side by side as separate processes.
+  std::string path_ = ::testing::TempDir() + "tervane_orbit_cli_" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
   std::ostringstream out_;
   std::ostringstream err_;
 };
