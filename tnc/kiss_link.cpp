@@ -86,9 +86,11 @@ void KissLink::apply(const LinkCommand& command) {
   }
 }
 
-void KissLink::sendReport(std::string_view report) {
+bool KissLink::sendReport(std::string_view report) {
+  if (tcp_ && !tcp_->isUp()) return false;
   while (!report.empty() && (report.back() == '\r' || report.back() == '\n')) report.remove_suffix(1);
   send(report);
+  return true;
 }
 
 void KissLink::send(std::string_view information) {

@@ -40,7 +40,7 @@ class KissLink final : public LinkKind {
   LinkStart start(LinkServices& services) override;
   bool receive(const LineHandler& onLine) override;
   void transmit(std::string_view text) override;
-  void sendReport(std::string_view report) override;
+  bool sendReport(std::string_view report) override;
   void finish() override;
 
  private:

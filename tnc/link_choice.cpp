@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_format.h"
+#include "tnc/aprs_is_link.h"
 #include "tnc/kiss_link.h"
 #include "tnc/text_tnc_link.h"
 
@@ -82,7 +83,8 @@ std::string describeLink(const LinkSpec& spec) {
   return {};
 }
 
-std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& settings, PortOpener openPort) {
+std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& settings, double latitudeDeg,
+                                   double longitudeDeg, PortOpener openPort) {
   const OwnFrames own{settings.callsign.str(), settings.unprotoVia.str()};
   SerialLinkParams serial{spec.comNumber, tncBaudFromIndex(settings.baudRate), std::move(openPort)};
   switch (spec.type) {
@@ -90,7 +92,11 @@ std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& 
       return KissLink::onSerialPort(std::move(serial), own);
     case LinkType::KissTcp:
       return KissLink::overTcp(spec.host, spec.port, own);
-    case LinkType::AprsIs:
+    case LinkType::AprsIs: {
+      AprsIsLogin login{settings.callsign.str(), settings.aprsIsReceiveOnly != 0, settings.aprsIsFilter.str(),
+                        latitudeDeg, longitudeDeg};
+      return std::make_unique<AprsIsLink>(spec.host, spec.port, std::move(login));
+    }
     case LinkType::TextTnc:
       break;
   }

@@ -30,8 +30,9 @@ LinkSpec linkSpecFromSettings(const StationSettings& settings);
 // "text-mode TNC on COM1", "KISS over TCP to localhost:8001", ...
 std::string describeLink(const LinkSpec& spec);
 
-// The link kind for a spec, set up from the settings as they are at
-// TNC > Open. openPort opens the serial kinds' port.
-std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& settings, PortOpener openPort);
+// The link kind for a spec, set up from the settings and the station's
+// position as they are at TNC > Open. openPort opens the serial kinds' port.
+std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& settings, double latitudeDeg,
+                                   double longitudeDeg, PortOpener openPort);
 
 }  // namespace tervane

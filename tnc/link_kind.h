@@ -76,8 +76,10 @@ class LinkKind {
   virtual bool receive(const LineHandler& onLine) = 0;
   // One text from the transmit mailbox, in the text-mode TNC's language.
   virtual void transmit(std::string_view text) = 0;
-  // The PC beacon's position report, ending in a carriage return.
-  virtual void sendReport(std::string_view report) = 0;
+  // The PC beacon's position report, ending in a carriage return. False
+  // when the link cannot take it now (a network link that is down): the
+  // beacon stays due and goes out once the link is back.
+  virtual bool sendReport(std::string_view report) = 0;
   // Before the e-mail line is offered in the input line.
   virtual void prepareEmail() {}
   // True when the TNC sends the station's beacon by itself when told to

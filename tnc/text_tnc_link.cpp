@@ -76,9 +76,10 @@ bool TextTncLink::receive(const LineHandler& onLine) {
 
 void TextTncLink::transmit(std::string_view text) { port_->write(text); }
 
-void TextTncLink::sendReport(std::string_view report) {
+bool TextTncLink::sendReport(std::string_view report) {
   port_->write(kConverseEscape);
   port_->write(report);
+  return true;
 }
 
 void TextTncLink::prepareEmail() {

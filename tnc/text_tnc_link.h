@@ -29,7 +29,7 @@ class TextTncLink final : public LinkKind {
   LinkStart start(LinkServices& services) override;
   bool receive(const LineHandler& onLine) override;
   void transmit(std::string_view text) override;
-  void sendReport(std::string_view report) override;
+  bool sendReport(std::string_view report) override;
   void prepareEmail() override;
   bool beaconsByItself() const override { return true; }
   void finish() override;

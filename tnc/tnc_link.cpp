@@ -214,7 +214,8 @@ void TncLink::open() {
   run->previous = lastRun_;
   run->params.mobile = s.mobile != 0;
   run->params.displayMode = checkedMode(console_);
-  run->link = makeLink(spec_, s, std::move(opener));
+  const StationPosition position = console_.shared().values.position();
+  run->link = makeLink(spec_, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   run_ = run;
   lastRun_ = run;
   console_.timeTagButton()->setText(QStringLiteral("Time Tag On"));

@@ -84,8 +84,11 @@ class TncWorker {
     const BeaconDecision d =
         checkPcBeacon(utc, values_.lastBeaconHours, values_.beaconMinutes, tncBeacons, p.latitudeDeg, p.longitudeDeg);
     if (!d.send) return;
-    ctx_.link.sendReport(buildPositionReport(utc, p.latitudeDeg, p.latHemisphere, p.longitudeDeg, p.lonHemisphere,
-                                             params_.mobile, values_.phgText(), values_.beaconComment()));
+    if (!ctx_.link.sendReport(buildPositionReport(utc, p.latitudeDeg, p.latHemisphere, p.longitudeDeg,
+                                                  p.lonHemisphere, params_.mobile, values_.phgText(),
+                                                  values_.beaconComment()))) {
+      return;
+    }
     values_.lastBeaconHours = nextLastBeaconHours(d.nowHours);
   }
 

@@ -1,0 +1,121 @@
+#include "tnc/aprs_is_link.h"
+
+#include "base/text_format.h"
+#include "tnc/aprs_is.h"
+#include "tnc/kiss_link.h"
+
+namespace tervane {
+namespace {
+constexpr int kReadTimeoutMs = 200;
+constexpr std::size_t kReadBytes = 8192;
+// Servers send a comment line every 20 seconds or so; this long a silence
+// means the connection is dead even when TCP has not noticed.
+constexpr auto kSilenceLimit = std::chrono::seconds(120);
+}  // namespace
+
+AprsIsLink::AprsIsLink(std::string host, int port, AprsIsLogin login)
+    : tcp_("APRS-IS", std::move(host), port, kReadTimeoutMs), login_(std::move(login)) {}
+
+std::string AprsIsLink::loginLine() const {
+  const std::string filter =
+      login_.filter.empty() ? defaultAprsIsFilter(login_.latitudeDeg, login_.longitudeDeg) : login_.filter;
+  const int passcode = login_.receiveOnly ? -1 : aprsIsPasscode(login_.callsign);
+  return aprsIsLoginLine(login_.callsign, passcode, TERVANE_VERSION, filter);
+}
+
+LinkStart AprsIsLink::start(LinkServices& services) {
+  services_ = &services;
+  tcp_.attach(services);
+  return LinkStart::Running;
+}
+
+bool AprsIsLink::receive(const LineHandler& onLine) {
+  bool fresh = false;
+  std::shared_ptr<ByteStream> stream = tcp_.connected(&fresh);
+  if (!stream) return true;
+  if (fresh) {
+    cutter_.reset();
+    state_ = Login::Sent;
+    lastHeard_ = Clock::now();
+    const std::string line = loginLine();
+    if (!stream->write(line)) {
+      tcp_.drop(stream->failure());
+      return true;
+    }
+    services_->ui.notice("APRS-IS: " + line.substr(0, line.size() - 2));
+  }
+  std::uint8_t buffer[kReadBytes];
+  const std::size_t n = stream->read(buffer, sizeof buffer);
+  if (n == 0) {
+    const std::string failure = stream->failure();
+    if (!failure.empty()) {
+      tcp_.drop(failure);
+    } else if (Clock::now() - lastHeard_ > kSilenceLimit) {
+      tcp_.drop("the server has been silent for two minutes");
+    }
+    return true;
+  }
+  lastHeard_ = Clock::now();
+  cutter_.feed(std::string_view(reinterpret_cast<const char*>(buffer), n), [this, &onLine](std::string_view line) {
+    if (line.front() == '#') {
+      takeComment(line);
+    } else {
+      onLine(line);
+    }
+  });
+  if (state_ == Login::None) tcp_.drop("the server turned the login down");
+  return true;
+}
+
+void AprsIsLink::takeComment(std::string_view line) {
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  services_->ui.notice(line);
+  const std::optional<LoginAnswer> answer = readLoginAnswer(line);
+  if (!answer) return;
+  if (answer->refused) {
+    state_ = Login::None;
+  } else {
+    state_ = answer->verified && !login_.receiveOnly ? Login::Verified : Login::Unverified;
+  }
+}
+
+void AprsIsLink::transmit(std::string_view text) {
+  // Commands meant for a TNC (a satellite pass's path, Initialize) have no
+  // meaning on the internet; lines in converse mode are packets.
+  for (const ConverseTextReader::Item& item : converse_.feed(text)) {
+    if (!item.isCommand) send(item.text);
+  }
+}
+
+bool AprsIsLink::sendReport(std::string_view report) {
+  if (!tcp_.isUp() || state_ == Login::Sent || state_ == Login::None) return false;
+  while (!report.empty() && (report.back() == '\r' || report.back() == '\n')) report.remove_suffix(1);
+  send(report);
+  return true;
+}
+
+void AprsIsLink::send(std::string_view information) {
+  const std::string text(information);
+  if (!tcp_.isUp() || state_ != Login::Verified) {
+    const char* why = !tcp_.isUp()                ? "the APRS-IS server is not connected"
+                      : login_.receiveOnly        ? "the APRS-IS login is receive-only"
+                      : state_ == Login::Sent     ? "the APRS-IS server has not answered the login yet"
+                                                  : "the APRS-IS server did not verify the login";
+    services_->ui.notice(textf("Not sent (%s): %s", why, text.c_str()));
+    return;
+  }
+  std::string callsign;
+  for (char c : login_.callsign) callsign += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  const std::string packet = callsign + ">" + std::string(kOwnDestination) + ",TCPIP*:" + text;
+  bool fresh = false;
+  std::shared_ptr<ByteStream> stream = tcp_.connected(&fresh);
+  if (!stream || !stream->write(packet + "\r\n")) {
+    services_->ui.notice(textf("Not sent (the APRS-IS connection failed): %s", text.c_str()));
+    return;
+  }
+  services_->ui.notice("Sent: " + packet);
+}
+
+void AprsIsLink::finish() { tcp_.close(); }
+
+}  // namespace tervane
