@@ -1,7 +1,8 @@
 #pragma once
-// One running device simulator (tervane-tncsim or tervane-gpssim) for the
-// end-to-end tests: started with its options and a log in a scratch folder,
-// its device path read from the first line of its output.
+// One running device simulator (tervane-tncsim, tervane-gpssim or the
+// APRS-IS server tervane-aprsis-sim) for the end-to-end tests: started with
+// its options and a log in a scratch folder, its device path (or address)
+// read from the first line of its output.
 
 #include <QFile>
 #include <QProcess>
@@ -51,4 +52,12 @@ class SimulatedGps : public SimulatorProcess {
  public:
   explicit SimulatedGps(const QStringList& options)
       : SimulatorProcess(QStringLiteral(TERVANE_GPSSIM_PATH), options) {}
+};
+
+class SimulatedAprsIs : public SimulatorProcess {
+ public:
+  explicit SimulatedAprsIs(const QStringList& options)
+      : SimulatorProcess(QStringLiteral(TERVANE_APRSISSIM_PATH), options) {}
+  // "aprs-is:127.0.0.1:PORT" for TERVANEAPRS_LINK.
+  QString link() const { return QStringLiteral("aprs-is:") + device(); }
 };

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tnc/aprs_is.h"
 #include "tnc/ax25.h"
 #include "tnc/converse_text.h"
 #include "tnc/kiss.h"
@@ -119,6 +120,37 @@ TEST(ConverseText, LinesBecomeFramesAndTheTncsCommandsSetCallAndPath) {
   EXPECT_FALSE(parseAx25Path("WIDE1-1,TOOLONGCALL"));
   EXPECT_FALSE(parseAx25Path("WIDE2-16"));
   EXPECT_EQ(parseAx25Path("RELAY, WIDE")->size(), 2u);
+}
+
+// N0CALL's passcode 13023 is the one APRS-IS documentation and many
+// programs' tests give; case and SSID do not change a passcode.
+TEST(AprsIs, PasscodeLoginAndTheServersAnswer) {
+  EXPECT_EQ(aprsIsPasscode("N0CALL"), 13023);
+  EXPECT_EQ(aprsIsPasscode("n0call-9"), 13023);
+  EXPECT_NE(aprsIsPasscode("N0CALM"), 13023);
+  EXPECT_EQ(aprsIsLoginLine("n0call-9", 13023, "1.0.0", "r/42.36/-71.06/100"),
+            "user N0CALL-9 pass 13023 vers TervaneAPRS 1.0.0 filter r/42.36/-71.06/100\r\n");
+  EXPECT_EQ(aprsIsLoginLine("N0CALL", -1, "1.0.0", ""), "user N0CALL pass -1 vers TervaneAPRS 1.0.0\r\n");
+  EXPECT_EQ(defaultAprsIsFilter(-33.8688, 151.2093), "r/-33.87/151.21/100");
+  struct Row {
+    const char* line;
+    bool answers, verified, refused;
+  };
+  const Row rows[] = {
+      {"# logresp N0CALL verified, server T2TEST", true, true, false},
+      {"# logresp N0CALL unverified, server T2TEST", true, false, false},
+      {"# Invalid login string, closing connection", true, false, true},
+      {"# aprsc 2.1.14-g5e22b37 7 Dec 2026 12:00:00 GMT T2TEST 10.0.0.1:14580", false, false, false},
+      {"N0CALL>APRS:# not a comment line", false, false, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    const std::optional<LoginAnswer> a = readLoginAnswer(r.line);
+    ASSERT_EQ(a.has_value(), r.answers);
+    if (!a) continue;
+    EXPECT_EQ(a->verified, r.verified);
+    EXPECT_EQ(a->refused, r.refused);
+  }
 }
 
 TEST(LinkChoice, TheEnvironmentNamesOneLinkForOneRun) {
