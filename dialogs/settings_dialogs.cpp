@@ -1,8 +1,10 @@
 #include "dialogs/settings_dialogs.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -119,7 +121,85 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
           [this](const QString& t) { edit_.unproto = bytesOf(t, kTextSettingChars); });
   connect(via_, &QLineEdit::textChanged, this,
           [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kTextSettingChars); });
+  addLinkRows(grid, row);
   ok_ = addOkCancel(this, layout);
+}
+
+// Where the traffic comes from and the station's reports go. The TNC rows
+// above serve the serial links; the network links have their own.
+void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
+  auto* line = new QFrame(this);
+  line->setFrameShape(QFrame::HLine);
+  grid->addWidget(line, row++, 0, 1, 3);
+  link_ = makeList(this, {QStringLiteral("Text-mode TNC (serial port)"), QStringLiteral("KISS TNC (serial port)"),
+                          QStringLiteral("KISS over TCP (Dire Wolf)"), QStringLiteral("APRS-IS (internet)")},
+                   edit_.linkType);
+  link_->setObjectName(QStringLiteral("linkList"));
+  const auto field = [this](const std::string& text, const char* name) {
+    auto* f = new QLineEdit(latin1(text), this);
+    f->setObjectName(QString::fromLatin1(name));
+    return f;
+  };
+  kissHost_ = field(edit_.kissHost, "kissHost");
+  kissPort_ = field(textf("%d", edit_.kissPort), "kissPort");
+  aprsIsHost_ = field(edit_.aprsIsHost, "aprsIsHost");
+  aprsIsPort_ = field(textf("%d", edit_.aprsIsPort), "aprsIsPort");
+  aprsIsFilter_ = field(edit_.aprsIsFilter, "aprsIsFilter");
+  aprsIsFilter_->setPlaceholderText(latin1(edit_.defaultFilter));
+  receiveOnly_ = new QCheckBox(QStringLiteral("Receive only (passcode -1, nothing is sent)"), this);
+  receiveOnly_->setChecked(edit_.aprsIsReceiveOnly);
+  passcode_ = new QLabel(this);
+  const std::pair<const char*, QWidget*> rows[] = {
+      {"Link", link_},
+      {"KISS Host", kissHost_},
+      {"KISS Port", kissPort_},
+      {"APRS-IS Server", aprsIsHost_},
+      {"APRS-IS Port", aprsIsPort_},
+      {"APRS-IS Filter", aprsIsFilter_},
+      {"", receiveOnly_},
+      {"Passcode", passcode_},
+  };
+  for (const auto& [caption, widget] : rows) {
+    grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
+    grid->addWidget(widget, row++, 1, 1, 2);
+  }
+  connect(link_, &QComboBox::activated, this, [this](int i) {
+    edit_.linkType = i;
+    showLinkChoice();
+  });
+  connect(kissHost_, &QLineEdit::textChanged, this, [this](const QString& t) { edit_.kissHost = bytesOf(t, 63); });
+  connect(kissPort_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.kissPort = static_cast<int>(leadingInteger(bytesOf(t, 7))); });
+  connect(aprsIsHost_, &QLineEdit::textChanged, this, [this](const QString& t) { edit_.aprsIsHost = bytesOf(t, 63); });
+  connect(aprsIsPort_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.aprsIsPort = static_cast<int>(leadingInteger(bytesOf(t, 7))); });
+  connect(aprsIsFilter_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.aprsIsFilter = bytesOf(t, 255); });
+  connect(receiveOnly_, &QCheckBox::toggled, this, [this](bool on) {
+    edit_.aprsIsReceiveOnly = on;
+    showLinkChoice();
+  });
+  showLinkChoice();
+}
+
+void TncSettingsDialog::showLinkChoice() {
+  const LinkType type = linkTypeFromIndex(edit_.linkType);
+  const bool serial = type == LinkType::TextTnc || type == LinkType::KissSerial;
+  model_->setEnabled(type == LinkType::TextTnc);
+  baud_->setEnabled(serial);
+  port_->setEnabled(serial);
+  for (QWidget* w : {static_cast<QWidget*>(kissHost_), static_cast<QWidget*>(kissPort_)}) {
+    w->setEnabled(type == LinkType::KissTcp);
+  }
+  for (QWidget* w : {static_cast<QWidget*>(aprsIsHost_), static_cast<QWidget*>(aprsIsPort_),
+                     static_cast<QWidget*>(aprsIsFilter_), static_cast<QWidget*>(receiveOnly_),
+                     static_cast<QWidget*>(passcode_)}) {
+    w->setEnabled(type == LinkType::AprsIs);
+  }
+  const int code = shownAprsIsPasscode(edit_);
+  passcode_->setText(edit_.callsign.empty() && !edit_.aprsIsReceiveOnly
+                         ? QStringLiteral("-1 (no callsign in Settings > Station...)")
+                         : QStringLiteral("%1 for %2").arg(code).arg(latin1(edit_.callsign)));
 }
 
 StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* parent)

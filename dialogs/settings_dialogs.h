@@ -6,7 +6,10 @@
 
 #include "dialogs/settings_edits.h"
 
+class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -27,9 +30,20 @@ class TncSettingsDialog : public QDialog {
   QLineEdit* intervalField() const { return interval_; }
   QLineEdit* unprotoField() const { return unproto_; }
   QLineEdit* unprotoViaField() const { return via_; }
+  QComboBox* linkList() const { return link_; }
+  QLineEdit* kissHostField() const { return kissHost_; }
+  QLineEdit* kissPortField() const { return kissPort_; }
+  QLineEdit* aprsIsHostField() const { return aprsIsHost_; }
+  QLineEdit* aprsIsPortField() const { return aprsIsPort_; }
+  QLineEdit* aprsIsFilterField() const { return aprsIsFilter_; }
+  QCheckBox* receiveOnlyBox() const { return receiveOnly_; }
+  QLabel* passcodeLabel() const { return passcode_; }
   QPushButton* okButton() const { return ok_; }
 
  private:
+  void addLinkRows(QGridLayout* grid, int row);
+  void showLinkChoice();
+
   TncSettingsEdit edit_;
   QComboBox* model_ = nullptr;
   QComboBox* baud_ = nullptr;
@@ -40,6 +54,14 @@ class TncSettingsDialog : public QDialog {
   QLineEdit* interval_ = nullptr;
   QLineEdit* unproto_ = nullptr;
   QLineEdit* via_ = nullptr;
+  QComboBox* link_ = nullptr;
+  QLineEdit* kissHost_ = nullptr;
+  QLineEdit* kissPort_ = nullptr;
+  QLineEdit* aprsIsHost_ = nullptr;
+  QLineEdit* aprsIsPort_ = nullptr;
+  QLineEdit* aprsIsFilter_ = nullptr;
+  QCheckBox* receiveOnly_ = nullptr;
+  QLabel* passcode_ = nullptr;
   QPushButton* ok_ = nullptr;
 };
 

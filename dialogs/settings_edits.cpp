@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text_format.h"
+#include "tnc/aprs_is.h"
 #include "tnc/position_report.h"
 
 namespace tervane {
@@ -25,7 +26,20 @@ TncSettingsEdit loadTncSettings(const StationSettings& s) {
   e.intervalMinutes = leadingNumber(s.beaconInterval);
   e.tncBeaconOn = s.tncBeaconOn;
   e.model = s.tncType;
+  e.linkType = s.linkType;
+  e.kissHost = s.kissHost.str();
+  e.kissPort = s.kissPort;
+  e.aprsIsHost = s.aprsIsHost.str();
+  e.aprsIsPort = s.aprsIsPort;
+  e.aprsIsFilter = s.aprsIsFilter.str();
+  e.aprsIsReceiveOnly = s.aprsIsReceiveOnly != 0;
+  e.callsign = s.callsign.str();
+  e.defaultFilter = defaultAprsIsFilter(leadingNumber(s.latitude), leadingNumber(s.longitude));
   return e;
+}
+
+int shownAprsIsPasscode(const TncSettingsEdit& e) {
+  return e.aprsIsReceiveOnly || e.callsign.empty() ? -1 : aprsIsPasscode(e.callsign);
 }
 
 void applyTncSettings(const TncSettingsEdit& e, StationSettings& s, WorkingValues& values) {
@@ -41,6 +55,14 @@ void applyTncSettings(const TncSettingsEdit& e, StationSettings& s, WorkingValue
   values.setCurrentUnproto(s.unproto);
   s.unprotoVia = e.unprotoVia;
   values.tncBeaconFlag = s.tncBeaconOn != 0;
+  s.linkType = e.linkType;
+  s.kissHost = e.kissHost;
+  s.aprsIsHost = e.aprsIsHost;
+  s.aprsIsFilter = e.aprsIsFilter;
+  s.aprsIsReceiveOnly = e.aprsIsReceiveOnly ? 1 : 0;
+  // A port that is no TCP port leaves the stored one.
+  if (e.kissPort >= 1 && e.kissPort <= 65535) s.kissPort = e.kissPort;
+  if (e.aprsIsPort >= 1 && e.aprsIsPort <= 65535) s.aprsIsPort = e.aprsIsPort;
 }
 
 StationDataEdit loadStationData(const StationSettings& s) {

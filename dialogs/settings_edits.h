@@ -22,7 +22,21 @@ struct TncSettingsEdit {
   double intervalMinutes = 0;
   int tncBeaconOn = 1;
   int model = 3;
+  // The link: its kind and the network links' addresses.
+  int linkType = 0;
+  std::string kissHost;
+  int kissPort = 8001;
+  std::string aprsIsHost;
+  int aprsIsPort = 14580;
+  std::string aprsIsFilter;  // empty: the default range around the station
+  bool aprsIsReceiveOnly = false;
+  // Shown, not edited here: the login's callsign and its passcode, and the
+  // default filter around the station.
+  std::string callsign;
+  std::string defaultFilter;
 };
+// The passcode the dialog shows for the callsign: -1 when receive-only.
+int shownAprsIsPasscode(const TncSettingsEdit& edit);
 TncSettingsEdit loadTncSettings(const StationSettings& s);
 // Stores the copy; the beacon flag follows the stored choice at once.
 void applyTncSettings(const TncSettingsEdit& edit, StationSettings& s, WorkingValues& values);

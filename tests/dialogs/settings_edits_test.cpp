@@ -36,6 +36,23 @@ TEST(TncSettingsEdit, OkStoresEveryFieldAndRefreshesTheBeaconFlag) {
   e.intervalMinutes = 1e30;  // its "%f" text would not fit: the stored interval stays
   applyTncSettings(e, s, v);
   EXPECT_EQ(s.beaconInterval, "2.500000");
+
+  // The link: kind and addresses stored, a port that is none leaves the stored one.
+  s.callsign = "n0call-9";
+  e = loadTncSettings(s);
+  EXPECT_EQ(shownAprsIsPasscode(e), 13023);
+  e.linkType = 3;
+  e.aprsIsHost = "euro.aprs2.net";
+  e.aprsIsPort = 0;
+  e.kissPort = 8101;
+  e.aprsIsReceiveOnly = true;
+  EXPECT_EQ(shownAprsIsPasscode(e), -1);
+  applyTncSettings(e, s, v);
+  EXPECT_EQ(s.linkType, 3);
+  EXPECT_EQ(s.aprsIsHost, "euro.aprs2.net");
+  EXPECT_EQ(s.aprsIsPort, 14580);
+  EXPECT_EQ(s.kissPort, 8101);
+  EXPECT_EQ(s.aprsIsReceiveOnly, 1);
 }
 
 TEST(StationDataEdit, OkStoresTextsPhgMobileRulesAndPosition) {
