@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <memory>
+#include <mutex>
 
 namespace tervane {
 
@@ -155,10 +156,11 @@ void PositionWindow::addOrUpdate(const StationEntry& entry) {
     shared_.waypointBatch.waypoints.assign(1, Waypoint{row.sourceCall, row.latitudeDeg, row.longitudeDeg});
     shared_.events.gpsUploadRequest.raise();
   }
-  if (change.refill) {
-    resetColumns();
-    model_->refill();
-  } else if (change.kind == TableChange::Inserted) {
+  // The views show the tables as they change, row by row. They are never
+  // refilled as a whole on the table's thresholds: that would cost a full
+  // layout of thousands of rows and drop the operator's selection every
+  // few new stations.
+  if (change.kind == TableChange::Inserted) {
     model_->inserted(change.row);
   } else {
     model_->changed(change.row);
@@ -238,6 +240,10 @@ StationsWindow::StationsWindow(std::function<bool(const std::string&)> sendToTnc
   view_->setModel(model_);
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Every row is one callsign of the same height: the list then lays out a
+  // new station without measuring the thousands already listed.
+  view_->setUniformItemSizes(true);
+  view_->setLayoutMode(QListView::Batched);
   view_->setGeometry(45, 35, 130, 230);
   const auto button = [this](const char* caption, int y, auto handler) {
     auto* b = new QPushButton(QString::fromLatin1(caption), this);
@@ -256,12 +262,7 @@ StationsWindow::~StationsWindow() = default;
 
 void StationsWindow::addCallsign(std::string_view call) {
   const TableChange change = list_.addCallsign(call);
-  if (change.kind != TableChange::Inserted) return;
-  if (change.refill) {
-    model_->refill();
-  } else {
-    model_->inserted(change.row);
-  }
+  if (change.kind == TableChange::Inserted) model_->inserted(change.row);
 }
 
 std::vector<std::size_t> StationsWindow::selectedRows() const { return rowsOf(view_->selectionModel()); }
@@ -285,17 +286,59 @@ void StationsWindow::clearAll() {
 
 void StationsWindow::reject() { hide(); }
 
+// What the worker has handed over and the windows have not taken yet, in
+// arrival order per window.
+struct StationWindowsSink::Pending {
+  std::mutex mutex;
+  std::vector<std::string> calls;
+  std::vector<StationEntry> entries;
+};
+
+StationWindowsSink::StationWindowsSink(PositionWindow& positions, StationsWindow& stations)
+    : positions_(&positions), stations_(&stations), pending_(std::make_shared<Pending>()) {}
+
 void StationWindowsSink::addCallsign(std::string_view call) {
-  StationsWindow* w = stations_;
-  QMetaObject::invokeMethod(
-      w, [w, c = std::string(call)] { w->addCallsign(c); }, Qt::QueuedConnection);
+  bool first = false;
+  {
+    std::lock_guard<std::mutex> lock(pending_->mutex);
+    first = pending_->calls.empty() && pending_->entries.empty();
+    pending_->calls.emplace_back(call);
+  }
+  scheduleDrain(first);
 }
 
 void StationWindowsSink::addOrUpdate(const StationEntry& entry) {
-  PositionWindow* w = positions_;
-  auto copy = std::make_shared<StationEntry>(entry);
+  bool first = false;
+  {
+    std::lock_guard<std::mutex> lock(pending_->mutex);
+    first = pending_->calls.empty() && pending_->entries.empty();
+    pending_->entries.push_back(entry);
+  }
+  scheduleDrain(first);
+}
+
+void StationWindowsSink::scheduleDrain(bool first) {
+  if (!first) return;
+  constexpr int kBatchMs = 16;
+  PositionWindow* positions = positions_;
+  StationsWindow* stations = stations_;
+  std::shared_ptr<Pending> pending = pending_;
   QMetaObject::invokeMethod(
-      w, [w, copy] { w->addOrUpdate(*copy); }, Qt::QueuedConnection);
+      positions,
+      [positions, stations, pending] {
+        QTimer::singleShot(kBatchMs, positions, [positions, stations, pending] {
+          std::vector<std::string> calls;
+          std::vector<StationEntry> entries;
+          {
+            std::lock_guard<std::mutex> lock(pending->mutex);
+            calls.swap(pending->calls);
+            entries.swap(pending->entries);
+          }
+          for (const std::string& call : calls) stations->addCallsign(call);
+          for (const StationEntry& entry : entries) positions->addOrUpdate(entry);
+        });
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace tervane

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/coordination.h"
@@ -86,17 +87,21 @@ class StationsWindow : public QDialog {
 };
 
 // The TNC worker's station sink: queues each callsign and entry for the user
-// interface thread and returns at once.
+// interface thread and returns at once. The windows take what has queued
+// up at most once per frame, so a fast feed costs them one update per batch.
 class StationWindowsSink final : public StationSink {
  public:
-  StationWindowsSink(PositionWindow& positions, StationsWindow& stations)
-      : positions_(&positions), stations_(&stations) {}
+  StationWindowsSink(PositionWindow& positions, StationsWindow& stations);
   void addCallsign(std::string_view call) override;
   void addOrUpdate(const StationEntry& entry) override;
 
  private:
+  struct Pending;
+  void scheduleDrain(bool first);
+
   PositionWindow* positions_;
   StationsWindow* stations_;
+  std::shared_ptr<Pending> pending_;
 };
 
 }  // namespace tervane

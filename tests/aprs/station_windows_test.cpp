@@ -59,14 +59,20 @@ class StationWindowsTest : public QObject {
     QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("5132"));
   }
 
-  void refillResetsColumnWidths() {
+  // New stations keep the operator's column widths and selection, however
+  // many arrive: refilling the view every few stations would drop both.
+  void newStationsKeepTheOperatorsWidthsAndSelection() {
     Coordination shared;
     PositionWindow w(shared);
     for (int i = 0; i < 8; ++i) w.addOrUpdate(entry(("K" + std::to_string(i) + "AA").c_str()));
     w.view()->setColumnWidth(0, 300);
-    w.addOrUpdate(entry("K8AA"));  // the ninth row refills
-    QCOMPARE(w.view()->columnWidth(0), 90);
-    QCOMPARE(w.view()->model()->rowCount(), 9);
+    selectRows(w.view(), {2});
+    for (int i = 0; i < 30; ++i) w.addOrUpdate(entry(("W" + std::to_string(i) + "ZZ").c_str()));
+    QCOMPARE(w.view()->columnWidth(0), 300);
+    QCOMPARE(w.view()->model()->rowCount(), 38);
+    const QModelIndexList selected = w.view()->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected[0].data().toString(), QStringLiteral("K2AA"));
   }
 
   void toggleTrackSendsNewlyTrackedStationsOnly() {
