@@ -271,15 +271,20 @@ void TncLink::startCapture() {
     capture_->start(nullptr);
     return;
   }
-  const std::string path = chosen.toLocal8Bit().toStdString();
-  values.setCaptureDirectory(captureDirectoryOf(path));
+  captureInto(chosen.toLocal8Bit().toStdString());
+}
+
+bool TncLink::captureInto(const std::string& path) {
+  console_.shared().values.setCaptureDirectory(captureDirectoryOf(path));
   std::string reason;
   std::unique_ptr<LineFile> file = LineFile::create(path, &reason);
   if (!file) {
-    console_.appendMonitorLines(
-        {QStringLiteral("Capture file %1 could not be opened: %2.").arg(chosen, QString::fromLocal8Bit(reason.c_str()))});
+    console_.appendMonitorLines({QStringLiteral("Capture file %1 could not be opened: %2.")
+                                     .arg(QString::fromLocal8Bit(path.c_str()), QString::fromLocal8Bit(reason.c_str()))});
   }
+  const bool opened = file != nullptr;
   capture_->start(std::move(file));
+  return opened;
 }
 
 }  // namespace tervane

@@ -39,6 +39,9 @@ class TncLink {
   // File > Capture Text: the file is chosen here, on the user-interface
   // thread, so the worker never waits for the operator.
   void startCapture();
+  // Starts capturing into the file at path (chosen already); false, after a
+  // console line saying why, when it cannot be opened.
+  bool captureInto(const std::string& path);
   void stopCapture() { capture_->stop(); }
   void pauseCapture(bool paused) { capture_->setPaused(paused); }
   const CaptureSession& capture() const { return *capture_; }
