@@ -1,6 +1,7 @@
 #include "tnc/tnc_link.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMetaObject>
@@ -264,7 +265,11 @@ void TncLink::sendPositionReport() {
 
 void TncLink::startCapture() {
   WorkingValues& values = console_.shared().values;
-  const std::string offered = defaultCaptureName(values.captureDirectory(), clock_.localNow());
+  // Until a capture folder has been chosen, the home folder is offered
+  // rather than wherever the program happened to be started.
+  std::string directory = values.captureDirectory();
+  if (directory.empty()) directory = QDir::homePath().toLocal8Bit().toStdString() + "/";
+  const std::string offered = defaultCaptureName(directory, clock_.localNow());
   const QString chosen = QFileDialog::getSaveFileName(&console_, QString(), QString::fromLocal8Bit(offered.c_str()),
                                                       QStringLiteral("Text Files (*.txt);;All files (*.*)"));
   if (chosen.isEmpty()) {
