@@ -15,6 +15,12 @@ precision is lost; each line is stored as zigzag varint deltas.
 Degrees are translate + scale * grid value; longitude first. Land rings are
 the outer edges and holes of the land polygons (filled even-odd); border
 lines are the arcs that two different countries share.
+
+The package's land runs across 180 degrees in one ring (Chukotka, Fiji,
+Antarctica), jumping from one side of the map to the other. Every line is
+made continuous instead, so its longitudes may go past 180 or below -180,
+and a ring that goes once round the world (Antarctica) is closed over its
+pole. Rings without area are left out.
 """
 import json
 import struct
@@ -63,6 +69,27 @@ def ring_points(arcs, ring):
     return points
 
 
+def continuous(points, turn):
+    """Longitudes without jumps of more than half a turn."""
+    out = [points[0]]
+    for x, y in points[1:]:
+        px = out[-1][0]
+        x -= turn * round((x - px) / turn)
+        out.append((x, y))
+    return out
+
+
+def close_over_pole(ring, turn, pole_y):
+    """A ring that went once round the world, closed over its pole."""
+    if abs(ring[-1][0] - ring[0][0]) < turn / 2:
+        return ring
+    return ring + [(ring[-1][0], pole_y), (ring[0][0], pole_y)]
+
+
+def twice_area(ring):
+    return sum(ring[i - 1][0] * ring[i][1] - ring[i][0] * ring[i - 1][1] for i in range(len(ring)))
+
+
 def encode_line(points):
     out = bytearray(varint(len(points)))
     px = py = 0
@@ -85,14 +112,20 @@ def main(source, target):
         topology = json.load(f)
     arcs = absolute_arcs(topology)
     objects = topology["objects"]
+    scale_x, scale_y = topology["transform"]["scale"]
+    translate_y = topology["transform"]["translate"][1]
+    turn = round(360.0 / scale_x)
+    north_y = round((90.0 - translate_y) / scale_y)
 
     rings = []
     for geometry in objects["land"]["geometries"]:
         polygons = geometry["arcs"] if geometry["type"] == "MultiPolygon" else [geometry["arcs"]]
         for polygon in polygons:
             for ring in polygon:
-                points = drop_repeats(ring_points(arcs, ring))
-                if len(points) >= 4:
+                points = continuous(drop_repeats(ring_points(arcs, ring)), turn)
+                south = sum(y for _, y in points) / len(points) < north_y / 2
+                points = close_over_pole(points, turn, 0 if south else north_y)
+                if len(points) >= 4 and twice_area(points) != 0:
                     rings.append(points)
 
     users = defaultdict(set)
@@ -102,7 +135,7 @@ def main(source, target):
             for ring in polygon:
                 for index in ring:
                     users[index if index >= 0 else ~index].add(number)
-    borders = [drop_repeats(arcs[i]) for i in sorted(users) if len(users[i]) == 2]
+    borders = [continuous(drop_repeats(arcs[i]), turn) for i in sorted(users) if len(users[i]) == 2]
     borders = [b for b in borders if len(b) >= 2]
 
     transform = topology["transform"]

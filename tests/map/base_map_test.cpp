@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -16,11 +17,14 @@ std::vector<std::uint8_t> builtInMapData() {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Even-odd: how many land rings hold the point.
+// Even-odd: how many land rings hold the point, in any copy of the world
+// (rings across 180° run on past the square's edge).
 bool onLand(const MapLayer& layer, const GeoPoint& geo) {
-  const WorldPoint p = toWorld(geo);
   bool inside = false;
   for (const MapLine& ring : layer.land) {
+    WorldPoint p = toWorld(geo);
+    if (ring.bounds.right > 1.0 && p.x < ring.bounds.left) p.x += 1.0;
+    if (ring.bounds.left < 0.0 && p.x > ring.bounds.right) p.x -= 1.0;
     if (!ring.bounds.contains(p.x, p.y)) continue;
     for (std::size_t i = 0, j = ring.points.size() - 1; i < ring.points.size(); j = i++) {
       const WorldPoint& a = ring.points[i];
@@ -36,9 +40,20 @@ TEST(BaseMap, BuiltInOutlinesPutLandAndSeaWhereTheyAre) {
   ASSERT_FALSE(bytes.empty()) << TERVANE_MAP_DATA;
   const std::optional<BaseMap> map = BaseMap::decode(bytes);
   ASSERT_TRUE(map);
-  EXPECT_EQ(map->full().land.size(), 1429u);
+  EXPECT_EQ(map->full().land.size(), 1428u);
   EXPECT_EQ(map->full().borders.size(), 362u);
   EXPECT_GT(map->pointCount(), 80000u);
+  // No outline jumps across the map (Chukotka and Fiji run on past 180°),
+  // except along the square's edge where Antarctica is closed over the pole.
+  for (const MapLine& ring : map->full().land) {
+    for (std::size_t i = 1; i < ring.points.size(); ++i) {
+      const bool alongEdge = ring.points[i].y == ring.points[i - 1].y &&
+                             (ring.points[i].y < 1e-9 || ring.points[i].y > 1.0 - 1e-9);
+      if (!alongEdge) {
+        ASSERT_LT(std::fabs(ring.points[i].x - ring.points[i - 1].x), 0.25);
+      }
+    }
+  }
 
   struct Row {
     const char* name;
@@ -50,6 +65,10 @@ TEST(BaseMap, BuiltInOutlinesPutLandAndSeaWhereTheyAre) {
       {"Paris", {48.86, 2.35}, true},
       {"Alice Springs", {-23.70, 133.88}, true},
       {"Tasmania, an island ring of its own", {-42.0, 146.5}, true},
+      {"Chukotka, Asia east of 180", {66.0, -172.0}, true},
+      {"Bering Strait", {65.8, -169.0}, false},
+      {"Antarctica inland, closed over the pole", {-80.0, 0.0}, true},
+      {"Ross Sea", {-75.0, -175.0}, false},
       {"mid-Atlantic", {30.0, -40.0}, false},
       {"Massachusetts Bay", {42.4, -70.6}, false},
       {"the Caspian Sea, a hole in Asia", {42.0, 50.5}, false},
