@@ -50,11 +50,7 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   MapWindow mapWindow(MapSources{&shared, &clock, [&tracker] { return tracker.isRunning(); },
                                  [&settings] { return std::string(settings.callsign.view()); }},
                       &console);
-  positionWindow.setWatch(PositionWatch{
-      [&mapWindow](const StationEntry& row) { mapWindow.stationChanged(row); },
-      [&mapWindow](std::string_view name) { mapWindow.stationRemoved(name); }, [&mapWindow] { mapWindow.clearStations(); },
-      [&mapWindow](const std::vector<std::string>& names) { mapWindow.setSelection(names); }});
-  mapWindow.onStationPicked = [&positionWindow](const std::string& name) { positionWindow.selectStation(name); };
+  linkMapToPositions(mapWindow, positionWindow);
   commands.showMapWindow = [&mapWindow] {
     mapWindow.show();
     mapWindow.raise();

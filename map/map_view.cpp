@@ -170,7 +170,6 @@ void MapView::renderBase(QPainter& p) {
   if (map == nullptr) return;
   const MapLayer& layer = map->layerFor(v.pixelsPerWorld());
   const Box screen{-2.0, -2.0, v.widthPx() + 2.0, v.heightPx() + 2.0};
-  p.setRenderHint(QPainter::Antialiasing);
 
   QPainterPath land;
   land.setFillRule(Qt::OddEvenFill);
@@ -194,10 +193,20 @@ void MapView::renderBase(QPainter& p) {
       land.closeSubpath();
     }
   }
+  // The fill's edge is covered by the smooth coastline drawn over it.
   p.fillPath(land, kLand);
-  p.strokePath(land, QPen(kCoast, 0.8));
+  p.setRenderHint(QPainter::Antialiasing);
+  {
+    QPen coast(kCoast, 0.0);
+    coast.setCosmetic(true);
+    p.setPen(coast);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(land);
+  }
 
-  p.setPen(QPen(kBorder, 0.9));
+  QPen border(kBorder, 0.0);
+  border.setCosmetic(true);
+  p.setPen(border);
   for (int k = v.firstCopy() - 1; k <= v.lastCopy() + 1; ++k) {
     for (const MapLine& line : layer.borders) {
       if (!v.screenBox(line.bounds.shifted(k, 0.0)).intersects(screen)) continue;
@@ -287,6 +296,9 @@ void MapView::drawStations(QPainter& p, const QRect& exposed) {
   const std::vector<Placement>& placements = scene_.placements();
   const QRectF near = QRectF(exposed).adjusted(-30, -30, 30, 30);
   p.setFont(labelFont_);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  QPen coursePen(QColor(40, 40, 40), 0.0);
+  coursePen.setCosmetic(true);
   const QPointF half(kSymbolPx / 2.0, kSymbolPx / 2.0);
   // The most important markers were laid out first; they are drawn last, on top.
   for (auto it = placements.rbegin(); it != placements.rend(); ++it) {
@@ -298,28 +310,44 @@ void MapView::drawStations(QPainter& p, const QRect& exposed) {
     if (!near.contains(at) && !labelNear) continue;
     const Marker& m = scene_.marker(pl.id);
     const bool selected = scene_.isSelected(pl.id);
-    if (m.tracked || selected || m.showsCourse()) {
+    if (pl.symbolShown && m.showsCourse()) {
+      // Two one-pixel lines side by side: the raster engine's fast path,
+      // where a wider pen would be outlined as a shape for every station.
+      const double c = m.courseDeg * std::numbers::pi / 180.0;
+      const QPointF ahead = QPointF(std::sin(c), -std::cos(c)) * 22.0;
+      const QPointF side(std::cos(c) * 0.5, std::sin(c) * 0.5);
+      p.setPen(coursePen);
+      p.drawLine(at + side, at + side + ahead);
+      p.drawLine(at - side, at - side + ahead);
+    }
+    if (pl.symbolShown && (m.tracked || selected)) {
       p.setRenderHint(QPainter::Antialiasing);
-      if (m.showsCourse()) {
-        const double c = m.courseDeg * std::numbers::pi / 180.0;
-        p.setPen(QPen(QColor(40, 40, 40), 2.0, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(at, at + QPointF(std::sin(c), -std::cos(c)) * 22.0);
-      }
-      if (m.tracked || selected) {
-        p.setPen(selected ? QPen(QColor(20, 80, 220), 2.0) : Qt::NoPen);
-        p.setBrush(selected ? kSelectedHalo : kTrackedHalo);
-        p.drawEllipse(at, kSymbolPx / 2.0 + 3.0, kSymbolPx / 2.0 + 3.0);
-      }
+      p.setPen(selected ? QPen(QColor(20, 80, 220), 2.0) : Qt::NoPen);
+      p.setBrush(selected ? kSelectedHalo : kTrackedHalo);
+      p.drawEllipse(at, kSymbolPx / 2.0 + 3.0, kSymbolPx / 2.0 + 3.0);
       p.setRenderHint(QPainter::Antialiasing, false);
     }
-    p.drawPixmap(at - half, glyphs_.glyph(m.symbolTable, m.symbolCode));
+    if (pl.symbolShown) p.drawPixmap(at - half, glyphs_.glyph(m.symbolTable, m.symbolCode));
     if (pl.labelShown) {
       const QRectF box(pl.label.left, pl.label.top, pl.label.right - pl.label.left, pl.label.bottom - pl.label.top);
       p.fillRect(box, selected ? QColor(220, 232, 255, 235) : QColor(255, 255, 255, 200));
       p.setPen(m.object ? QColor(120, 60, 10) : QColor(20, 20, 20));
-      p.drawText(box, Qt::AlignCenter, latin1(m.name));
+      const QStaticText& text = labelText(pl.id, m.name);
+      p.drawStaticText(QPointF(box.left() + 3.0, box.center().y() - text.size().height() / 2.0), text);
     }
   }
+}
+
+const QStaticText& MapView::labelText(std::uint32_t id, const std::string& name) {
+  if (labelTexts_.size() <= id) labelTexts_.resize(id + 1);
+  auto& [shown, text] = labelTexts_[id];
+  if (shown != name || text.text().isEmpty()) {
+    shown = name;
+    text = QStaticText(latin1(name));
+    text.setTextFormat(Qt::PlainText);
+    text.prepare(QTransform(), labelFont_);
+  }
+  return text;
 }
 
 void MapView::drawScaleBar(QPainter& p) {

@@ -8,6 +8,7 @@
 // repaints only the few pixels its station covers.
 
 #include <QPixmap>
+#include <QStaticText>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -88,6 +89,8 @@ class MapView : public QWidget {
   QPixmap base_;
   bool baseValid_ = false;
   std::vector<SatelliteTrace> satellites_;
+  const QStaticText& labelText(std::uint32_t id, const std::string& name);
+  std::vector<std::pair<std::string, QStaticText>> labelTexts_;  // by marker id, laid out once
   QFont labelFont_;
   QFont ownFont_;
   std::optional<QPointF> pressedAt_;

@@ -138,6 +138,14 @@ void MapWindow::refreshSatellites(std::int64_t now, const StationPosition& own) 
   view_->setSatellites(std::move(traces));
 }
 
+void linkMapToPositions(MapWindow& map, PositionWindow& positions) {
+  positions.setWatch(PositionWatch{
+      [&map](const StationEntry& row) { map.stationChanged(row); },
+      [&map](std::string_view name) { map.stationRemoved(name); }, [&map] { map.clearStations(); },
+      [&map](const std::vector<std::string>& names) { map.setSelection(names); }});
+  map.onStationPicked = [&positions](const std::string& name) { positions.selectStation(name); };
+}
+
 void MapWindow::showCursor(const GeoPoint& at) {
   const std::string text = latitudeDisplay(at.latitudeDeg) + "   " + longitudeDisplay(at.longitudeDeg) + "   " +
                            maidenheadLocator(at) + "   " + textf("%zu stations", view_->scene().size());

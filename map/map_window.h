@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "aprs/station_windows.h"
 #include "base/coordination.h"
 #include "map/map_view.h"
 #include "platform/clock.h"
@@ -71,5 +72,9 @@ class MapWindow : public QWidget {
   std::vector<Satellite> satellites_;
   bool placed_ = false;
 };
+
+// The map follows the position table (rows added, changed, deleted, cleared)
+// and its selection; a station picked on the map selects its row.
+void linkMapToPositions(MapWindow& map, PositionWindow& positions);
 
 }  // namespace tervane

@@ -10,6 +10,7 @@ namespace {
 constexpr double kCellPx = 4.0;      // the label grid's resolution
 constexpr double kHaloPx = 4.0;      // the highlight ring beyond the symbol
 constexpr double kTrackStepDeg = 2e-5;  // about two metres: smaller moves add no track point
+constexpr std::size_t kNoCell = static_cast<std::size_t>(-1);
 
 }  // namespace
 
@@ -85,27 +86,54 @@ void StationScene::occupy(const Box& box, int delta) {
 
 // The label goes where neither another label nor another symbol is; a
 // selected station is always labelled.
-void StationScene::place(std::uint32_t id, const ScreenPoint& at) {
+std::size_t StationScene::symbolCell(const ScreenPoint& at) const {
+  if (!(at.x >= 0.0 && at.y >= 0.0 && at.x < view_.widthPx() && at.y < view_.heightPx())) return kNoCell;
+  const double cell = metrics_.symbolPx / 2.0;
+  return static_cast<std::size_t>(at.y / cell) * static_cast<std::size_t>(symbolColumns_) +
+         static_cast<std::size_t>(at.x / cell);
+}
+
+void StationScene::placeSymbol(std::uint32_t id, const ScreenPoint& at) {
   const Marker& m = markers_[id];
   Placement p;
   p.id = id;
   p.at = at;
   p.label = labelBoxAt(m, at);
-  const Box symbol = symbolBox(at);
+  const std::size_t cell = symbolCell(at);
+  if (cell != kNoCell) {
+    std::uint16_t& here = symbolsAt_[cell];
+    p.symbolShown = here == 0 || m.tracked || isSelected(id);
+    if (here < 0xFFFF) ++here;
+  }
+  if (p.symbolShown) occupy(symbolBox(at), 1);
+  if (firstPlacement_.size() < markers_.size()) firstPlacement_.resize(markers_.size(), kNoPlacement);
+  nextPlacement_.push_back(firstPlacement_[id]);
+  firstPlacement_[id] = static_cast<std::uint32_t>(placements_.size());
+  placements_.push_back(p);
+}
+
+// The label goes where neither another label nor another symbol is; a
+// selected station is always labelled, a station whose symbol is hidden in
+// a crowd never.
+void StationScene::placeLabel(Placement& p) {
+  if (!p.symbolShown) return;
+  const Box symbol = symbolBox(p.at);
   occupy(symbol, -1);
-  p.labelShown = isSelected(id) || areaFree(p.label);
+  p.labelShown = isSelected(p.id) || areaFree(p.label);
   occupy(symbol, 1);
   if (p.labelShown) occupy(p.label, 1);
-  placementsOf_[id].push_back(placements_.size());
-  placements_.push_back(p);
 }
 
 void StationScene::layout() {
   placements_.clear();
-  placementsOf_.clear();
+  nextPlacement_.clear();
+  firstPlacement_.assign(markers_.size(), kNoPlacement);
   gridColumns_ = static_cast<int>(std::ceil(view_.widthPx() / kCellPx));
   gridRows_ = static_cast<int>(std::ceil(view_.heightPx() / kCellPx));
   occupancy_.assign(static_cast<std::size_t>(gridColumns_) * static_cast<std::size_t>(gridRows_), 0);
+  symbolColumns_ = static_cast<int>(std::ceil(view_.widthPx() / (metrics_.symbolPx / 2.0))) + 1;
+  const int symbolRows = static_cast<int>(std::ceil(view_.heightPx() / (metrics_.symbolPx / 2.0))) + 1;
+  symbolsAt_.assign(static_cast<std::size_t>(symbolColumns_) * static_cast<std::size_t>(symbolRows), 0);
   layoutValid_ = true;
 
   struct Found {
@@ -135,9 +163,10 @@ void StationScene::layout() {
       occupy(labelBoxAt(own, at), 1);
     }
   }
-  for (const Found& f : found) occupy(symbolBox(f.at), 1);
   placements_.reserve(found.size());
-  for (const Found& f : found) place(f.id, f.at);
+  nextPlacement_.reserve(found.size());
+  for (const Found& f : found) placeSymbol(f.id, f.at);
+  for (Placement& p : placements_) placeLabel(p);
 }
 
 const std::vector<Placement>& StationScene::placements() {
@@ -147,16 +176,17 @@ const std::vector<Placement>& StationScene::placements() {
 
 Box StationScene::unplace(std::uint32_t id) {
   Box dirty;
-  const auto it = placementsOf_.find(id);
-  if (it == placementsOf_.end()) return dirty;
-  for (std::size_t i : it->second) {
+  if (id >= firstPlacement_.size()) return dirty;
+  for (std::uint32_t i = firstPlacement_[id]; i != kNoPlacement; i = nextPlacement_[i]) {
     Placement& p = placements_[i];
-    occupy(symbolBox(p.at), -1);
+    if (p.symbolShown) occupy(symbolBox(p.at), -1);
+    const std::size_t cell = symbolCell(p.at);
+    if (cell != kNoCell && symbolsAt_[cell] > 0) --symbolsAt_[cell];
     if (p.labelShown) occupy(p.label, -1);
     dirty = dirty.united(markerBox(markers_[id], p.at, p.labelShown ? p.label : Box{}));
     p.id = Placement::kGone;
   }
-  placementsOf_.erase(it);
+  firstPlacement_[id] = kNoPlacement;
   return dirty;
 }
 
@@ -164,9 +194,9 @@ Box StationScene::placeNew(std::uint32_t id) {
   Box dirty;
   if (!layoutValid_) return dirty;
   for (const ScreenPoint& at : screenPositions(markers_[id].world)) {
-    occupy(symbolBox(at), 1);
-    place(id, at);
-    const Placement& p = placements_.back();
+    placeSymbol(id, at);
+    Placement& p = placements_.back();
+    placeLabel(p);
     dirty = dirty.united(markerBox(markers_[id], at, p.labelShown ? p.label : Box{}));
   }
   return dirty;

@@ -50,6 +50,9 @@ struct Placement {
   static constexpr std::uint32_t kGone = 0xFFFFFFFFu;  // the station has moved or left since the layout
   std::uint32_t id = kGone;
   ScreenPoint at;
+  // Where stations crowd one spot, the symbols under the first one there
+  // would be hidden anyway and are not drawn.
+  bool symbolShown = true;
   bool labelShown = false;
   Box label;
 };
@@ -108,7 +111,8 @@ class StationScene {
 
  private:
   void layout();
-  void place(std::uint32_t id, const ScreenPoint& at);
+  void placeSymbol(std::uint32_t id, const ScreenPoint& at);
+  void placeLabel(Placement& p);
   bool areaFree(const Box& box) const;
   void occupy(const Box& box, int delta);
   std::vector<ScreenPoint> screenPositions(const WorldPoint& world) const;
@@ -129,10 +133,17 @@ class StationScene {
 
   bool layoutValid_ = false;
   std::vector<Placement> placements_;
-  std::unordered_map<std::uint32_t, std::vector<std::size_t>> placementsOf_;
+  // Each station's placements as a chain through the placements: the first
+  // by station id, the next in nextPlacement_ by placement index.
+  static constexpr std::uint32_t kNoPlacement = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> firstPlacement_;
+  std::vector<std::uint32_t> nextPlacement_;
   std::vector<std::uint16_t> occupancy_;
   int gridColumns_ = 0;
   int gridRows_ = 0;
+  std::vector<std::uint16_t> symbolsAt_;  // symbols whose centre falls in each half-symbol cell
+  int symbolColumns_ = 0;
+  std::size_t symbolCell(const ScreenPoint& at) const;
 };
 
 }  // namespace tervane
