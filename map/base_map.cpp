@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::uint8_t kMagic[] = {'T', 'V', 'M', 'A', 'P', 1};
 constexpr std::size_t kMaxPointsPerLine = 1u << 20;
+// Points closer than this many pixels at a layer's scale are left out.
+constexpr double kThinPx = 1.5;
 
 class Reader {
  public:
@@ -150,7 +152,7 @@ const MapLayer& BaseMap::layerFor(double pixelsPerWorld) const {
   if (level < 0 || level >= kLevels) return level < 0 ? layerFor(256.0) : full_;
   std::optional<MapLayer>& layer = lighter_[static_cast<std::size_t>(level)];
   if (!layer) {
-    const double pixel = 1.0 / (256.0 * std::ldexp(1.0, level));
+    const double pixel = kThinPx / (256.0 * std::ldexp(1.0, level));
     layer = MapLayer{thinLines(full_.land, pixel, 4), thinLines(full_.borders, pixel, 2)};
   }
   return *layer;

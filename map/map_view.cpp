@@ -97,7 +97,6 @@ const BaseMap* MapView::baseMap() {
 }
 
 void MapView::viewChanged() {
-  baseValid_ = false;
   update();
   if (onViewChanged) onViewChanged();
 }
@@ -159,9 +158,48 @@ void MapView::panBy(const QPointF& delta) {
   viewChanged();
 }
 
-void MapView::renderBase(QPainter& p) {
+// After a pan at the same scale by whole pixels the old picture moves along,
+// and only the strips that come into view are drawn.
+void MapView::refreshBase(qreal ratio) {
   const Viewport& v = scene_.view();
-  const QRectF all(0, 0, v.widthPx(), v.heightPx());
+  const QSize pixels = size() * ratio;
+  std::optional<QPoint> shift;
+  if (baseValid_ && base_.size() == pixels && baseView_.pixelsPerWorld() == v.pixelsPerWorld() &&
+      baseView_.widthPx() == v.widthPx() && baseView_.heightPx() == v.heightPx()) {
+    const ScreenPoint origin = v.toScreen(baseView_.toWorld({0.0, 0.0}));
+    const double dx = origin.x - std::round(origin.x / v.pixelsPerWorld()) * v.pixelsPerWorld();
+    const double dy = origin.y;
+    const auto whole = [](double d) { return std::fabs(d - std::round(d)) < 1e-4; };
+    if (whole(dx) && whole(dy) && whole(dx * ratio) && whole(dy * ratio) && std::fabs(dx) < width() &&
+        std::fabs(dy) < height()) {
+      shift = QPoint(static_cast<int>(std::round(dx)), static_cast<int>(std::round(dy)));
+    }
+  }
+  QPixmap next(pixels);
+  next.setDevicePixelRatio(ratio);
+  {
+    QPainter bp(&next);
+    if (shift) {
+      bp.drawPixmap(*shift, base_);
+      const QRect kept(*shift, size());
+      for (const QRect& strip : QRegion(rect()).subtracted(QRegion(kept))) {
+        bp.save();
+        bp.setClipRect(strip);
+        renderBase(bp, strip);
+        bp.restore();
+      }
+    } else {
+      renderBase(bp, rect());
+    }
+  }
+  base_ = std::move(next);
+  baseView_ = v;
+  baseValid_ = true;
+}
+
+void MapView::renderBase(QPainter& p, const QRect& area) {
+  const Viewport& v = scene_.view();
+  const QRectF all(area);
   p.fillRect(all, kOutside);
   const ScreenPoint top = v.toScreen({0.0, 0.0});
   const ScreenPoint bottom = v.toScreen({0.0, 1.0});
@@ -169,7 +207,7 @@ void MapView::renderBase(QPainter& p) {
   const BaseMap* map = baseMap();
   if (map == nullptr) return;
   const MapLayer& layer = map->layerFor(v.pixelsPerWorld());
-  const Box screen{-2.0, -2.0, v.widthPx() + 2.0, v.heightPx() + 2.0};
+  const Box screen{area.left() - 2.0, area.top() - 2.0, area.right() + 3.0, area.bottom() + 3.0};
 
   QPainterPath land;
   land.setFillRule(Qt::OddEvenFill);
@@ -366,12 +404,9 @@ void MapView::drawScaleBar(QPainter& p) {
 
 void MapView::paintMap(QPainter& p, const QRect& exposed) {
   const qreal ratio = p.device()->devicePixelRatioF();
-  if (!baseValid_ || base_.size() != size() * ratio) {
-    base_ = QPixmap(size() * ratio);
-    base_.setDevicePixelRatio(ratio);
-    QPainter bp(&base_);
-    renderBase(bp);
-    baseValid_ = true;
+  if (!baseValid_ || base_.size() != size() * ratio || baseView_.centre().x != scene_.view().centre().x ||
+      baseView_.centre().y != scene_.view().centre().y || baseView_.pixelsPerWorld() != scene_.view().pixelsPerWorld()) {
+    refreshBase(ratio);
   }
   p.drawPixmap(QRectF(exposed), base_, QRectF(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio));
   p.setClipRect(exposed);

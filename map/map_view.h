@@ -74,7 +74,8 @@ class MapView : public QWidget {
  private:
   void viewChanged();
   void repaintBox(const Box& box);
-  void renderBase(QPainter& p);
+  void refreshBase(qreal ratio);
+  void renderBase(QPainter& p, const QRect& area);
   void drawSatellites(QPainter& p);
   void drawOwnStation(QPainter& p);
   void drawStations(QPainter& p, const QRect& exposed);
@@ -87,6 +88,7 @@ class MapView : public QWidget {
   std::optional<BaseMap> baseMap_;
   bool baseMapTried_ = false;
   QPixmap base_;
+  Viewport baseView_;  // the view the base picture was drawn for
   bool baseValid_ = false;
   std::vector<SatelliteTrace> satellites_;
   const QStaticText& labelText(std::uint32_t id, const std::string& name);

@@ -5,7 +5,8 @@
 
 namespace tervane {
 
-SpatialIndex::SpatialIndex(int level) : side_(1 << std::clamp(level, 0, 15)) {}
+SpatialIndex::SpatialIndex(int level)
+    : side_(1 << std::clamp(level, 0, 11)), cells_(static_cast<std::size_t>(side_) * static_cast<std::size_t>(side_)) {}
 
 int SpatialIndex::column(double v) const {
   if (!(v > 0.0)) return 0;
@@ -23,19 +24,16 @@ void SpatialIndex::insert(std::uint32_t id, const WorldPoint& at) {
 }
 
 void SpatialIndex::remove(std::uint32_t id, const WorldPoint& at) {
-  const auto it = cells_.find(cellOf(at));
-  if (it == cells_.end()) return;
-  std::vector<Entry>& entries = it->second;
+  std::vector<Entry>& entries = cells_[cellOf(at)];
   const auto e = std::find_if(entries.begin(), entries.end(), [id](const Entry& x) { return x.id == id; });
   if (e == entries.end()) return;
   *e = entries.back();
   entries.pop_back();
   --size_;
-  if (entries.empty()) cells_.erase(it);
 }
 
 void SpatialIndex::clear() {
-  cells_.clear();
+  for (std::vector<Entry>& entries : cells_) entries.clear();
   size_ = 0;
 }
 

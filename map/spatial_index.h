@@ -4,7 +4,6 @@
 // time, so a new station costs a constant amount of work.
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "map/projection.h"
@@ -13,7 +12,7 @@ namespace tervane {
 
 class SpatialIndex {
  public:
-  explicit SpatialIndex(int level = 10);  // 2^level cells along each side
+  explicit SpatialIndex(int level = 8);  // 2^level cells along each side
 
   void insert(std::uint32_t id, const WorldPoint& at);
   // at must be where the point was inserted.
@@ -35,7 +34,7 @@ class SpatialIndex {
   int column(double v) const;
 
   int side_;
-  std::unordered_map<std::uint32_t, std::vector<Entry>> cells_;
+  std::vector<std::vector<Entry>> cells_;  // row by row
   std::size_t size_ = 0;
 };
 
@@ -46,27 +45,11 @@ void SpatialIndex::query(const Box& box, Visit&& visit) const {
   const int x1 = column(box.right);
   const int y0 = column(box.top);
   const int y1 = column(box.bottom);
-  const auto scan = [&](const std::vector<Entry>& entries) {
-    for (const Entry& e : entries) {
-      if (box.contains(e.at.x, e.at.y)) visit(e.id, e.at);
-    }
-  };
-  // A large box is cheaper to answer from the occupied cells than by
-  // looking up every cell it covers.
-  const double covered = (static_cast<double>(x1) - x0 + 1) * (static_cast<double>(y1) - y0 + 1);
-  if (covered > static_cast<double>(cells_.size())) {
-    for (const auto& [key, entries] : cells_) {
-      const int cx = static_cast<int>(key % static_cast<std::uint32_t>(side_));
-      const int cy = static_cast<int>(key / static_cast<std::uint32_t>(side_));
-      if (cx >= x0 && cx <= x1 && cy >= y0 && cy <= y1) scan(entries);
-    }
-    return;
-  }
   for (int cy = y0; cy <= y1; ++cy) {
     for (int cx = x0; cx <= x1; ++cx) {
-      const auto it = cells_.find(static_cast<std::uint32_t>(cy) * static_cast<std::uint32_t>(side_) +
-                                  static_cast<std::uint32_t>(cx));
-      if (it != cells_.end()) scan(it->second);
+      for (const Entry& e : cells_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(side_) + static_cast<std::size_t>(cx)]) {
+        if (box.contains(e.at.x, e.at.y)) visit(e.id, e.at);
+      }
     }
   }
 }

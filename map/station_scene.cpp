@@ -11,6 +11,9 @@ constexpr double kCellPx = 4.0;      // the label grid's resolution
 constexpr double kHaloPx = 4.0;      // the highlight ring beyond the symbol
 constexpr double kTrackStepDeg = 2e-5;  // about two metres: smaller moves add no track point
 constexpr std::size_t kNoCell = static_cast<std::size_t>(-1);
+// Symbols are drawn at most one to a cell of this many symbol widths: more
+// would only cover one another.
+constexpr double kCrowdCell = 0.75;
 
 }  // namespace
 
@@ -88,7 +91,7 @@ void StationScene::occupy(const Box& box, int delta) {
 // selected station is always labelled.
 std::size_t StationScene::symbolCell(const ScreenPoint& at) const {
   if (!(at.x >= 0.0 && at.y >= 0.0 && at.x < view_.widthPx() && at.y < view_.heightPx())) return kNoCell;
-  const double cell = metrics_.symbolPx / 2.0;
+  const double cell = metrics_.symbolPx * kCrowdCell;
   return static_cast<std::size_t>(at.y / cell) * static_cast<std::size_t>(symbolColumns_) +
          static_cast<std::size_t>(at.x / cell);
 }
@@ -131,13 +134,12 @@ void StationScene::layout() {
   gridColumns_ = static_cast<int>(std::ceil(view_.widthPx() / kCellPx));
   gridRows_ = static_cast<int>(std::ceil(view_.heightPx() / kCellPx));
   occupancy_.assign(static_cast<std::size_t>(gridColumns_) * static_cast<std::size_t>(gridRows_), 0);
-  symbolColumns_ = static_cast<int>(std::ceil(view_.widthPx() / (metrics_.symbolPx / 2.0))) + 1;
-  const int symbolRows = static_cast<int>(std::ceil(view_.heightPx() / (metrics_.symbolPx / 2.0))) + 1;
+  symbolColumns_ = static_cast<int>(std::ceil(view_.widthPx() / (metrics_.symbolPx * kCrowdCell))) + 1;
+  const int symbolRows = static_cast<int>(std::ceil(view_.heightPx() / (metrics_.symbolPx * kCrowdCell))) + 1;
   symbolsAt_.assign(static_cast<std::size_t>(symbolColumns_) * static_cast<std::size_t>(symbolRows), 0);
   layoutValid_ = true;
 
   struct Found {
-    int rank;
     std::uint32_t id;
     ScreenPoint at;
   };
@@ -148,12 +150,21 @@ void StationScene::layout() {
       view_.worldBox({-margin, -margin, view_.widthPx() + margin, view_.heightPx() + margin});
   for (int k = view_.firstCopy() - 1; k <= view_.lastCopy() + 1; ++k) {
     index_.query(world.shifted(-k, 0.0), [&](std::uint32_t id, const WorldPoint& at) {
-      const int rank = isSelected(id) ? 0 : markers_[id].tracked ? 1 : 2;
-      found.push_back({rank, id, view_.toScreen({at.x + k, at.y})});
+      found.push_back({id, view_.toScreen({at.x + k, at.y})});
     });
   }
-  std::sort(found.begin(), found.end(),
-            [](const Found& a, const Found& b) { return a.rank != b.rank ? a.rank < b.rank : a.id < b.id; });
+  // In order of arrival (a counting sort by id, which also reads the
+  // markers in memory order), then the selected and tracked ones first.
+  std::vector<std::uint32_t> start(markers_.size() + 1, 0);
+  for (const Found& f : found) ++start[f.id + 1];
+  for (std::size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  std::vector<Found> ordered(found.size());
+  for (const Found& f : found) ordered[start[f.id]++] = f;
+  std::vector<std::uint8_t> rank(ordered.size());
+  for (std::size_t i = 0; i < ordered.size(); ++i) {
+    const std::uint32_t id = ordered[i].id;
+    rank[i] = !selected_.empty() && isSelected(id) ? 0 : markers_[id].tracked ? 1 : 2;
+  }
 
   if (own_.known) {
     for (const ScreenPoint& at : screenPositions(toWorld(own_.geo))) {
@@ -163,9 +174,13 @@ void StationScene::layout() {
       occupy(labelBoxAt(own, at), 1);
     }
   }
-  placements_.reserve(found.size());
-  nextPlacement_.reserve(found.size());
-  for (const Found& f : found) placeSymbol(f.id, f.at);
+  placements_.reserve(ordered.size());
+  nextPlacement_.reserve(ordered.size());
+  for (std::uint8_t r = 0; r <= 2; ++r) {
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+      if (rank[i] == r) placeSymbol(ordered[i].id, ordered[i].at);
+    }
+  }
   for (Placement& p : placements_) placeLabel(p);
 }
 

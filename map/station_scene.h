@@ -141,7 +141,7 @@ class StationScene {
   std::vector<std::uint16_t> occupancy_;
   int gridColumns_ = 0;
   int gridRows_ = 0;
-  std::vector<std::uint16_t> symbolsAt_;  // symbols whose centre falls in each half-symbol cell
+  std::vector<std::uint16_t> symbolsAt_;  // symbols whose centre falls in each crowd cell
   int symbolColumns_ = 0;
   std::size_t symbolCell(const ScreenPoint& at) const;
 };
