@@ -127,7 +127,7 @@ class MapWindowTest : public QObject {
     s.trackerRunning = true;
     s.map.refresh();
     QCOMPARE(s.map.view()->satellites().size(), std::size_t{1});
-    const SatelliteTrace& sat = s.map.view()->satellites()[0];
+    const SatelliteTrace sat = s.map.view()->satellites()[0];
     QCOMPARE(sat.name, std::string("TESTSAT-1"));
     // It rose over the station five minutes ago: the station is inside its
     // footprint, and the ground track starts where the satellite is.
