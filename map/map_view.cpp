@@ -321,6 +321,7 @@ void MapView::drawOwnStation(QPainter& p) {
     p.setBrush(kOwn);
     p.drawEllipse(c, 3.0, 3.0);
     const QString name = latin1(own.name);
+    if (name.isEmpty()) continue;
     const QRectF text(c + QPointF(kSymbolPx / 2.0 + 3, -8), QSizeF(QFontMetricsF(ownFont_).horizontalAdvance(name) + 6, 16));
     p.setBrush(QColor(255, 255, 255, 225));
     p.drawRoundedRect(text, 3, 3);
