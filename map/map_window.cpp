@@ -62,6 +62,8 @@ MapWindow::MapWindow(MapSources sources, QWidget* parent) : QWidget(parent, Qt::
   view_->onCursorMoved = [this](const GeoPoint& at) { showCursor(at); };
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { refresh(); });
+  // The own track grows while the window is hidden too.
+  timer_->start(1000);
   resize(960, 680);
 }
 
@@ -74,12 +76,6 @@ void MapWindow::showEvent(QShowEvent* event) {
     placed_ = true;
     centreOnOwnStation();
   }
-  timer_->start(1000);
-}
-
-void MapWindow::hideEvent(QHideEvent* event) {
-  timer_->stop();
-  QWidget::hideEvent(event);
 }
 
 void MapWindow::centreOnOwnStation() {
@@ -93,7 +89,7 @@ void MapWindow::refresh() {
   const StationPosition own = sources_.shared->values.position();
   const std::string call = sources_.ownCallsign ? sources_.ownCallsign() : std::string();
   view_->setOwnStation(call, {own.latitudeDeg, own.longitudeDeg}, sources_.shared->values.mobileMode);
-  refreshSatellites(sources_.clock->unixSeconds(), own);
+  if (isVisible()) refreshSatellites(sources_.clock->unixSeconds(), own);
 }
 
 void MapWindow::refreshSatellites(std::int64_t now, const StationPosition& own) {

@@ -3,8 +3,9 @@
 // position table on a world map, the own station, and while the tracker
 // runs the sub-satellite point, footprint and next-orbit ground track of
 // each satellite it follows. Created hidden at start like the other station
-// windows; it reads the own station and the tracker's satellites once a
-// second while it is shown.
+// windows; it reads the own station once a second (so that a mobile
+// station's track grows while it is hidden) and the tracker's satellites
+// while it is shown.
 
 #include <QWidget>
 #include <cstdint>
@@ -55,7 +56,6 @@ class MapWindow : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
   struct Satellite {
