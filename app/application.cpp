@@ -11,6 +11,7 @@
 #include "aprs/station_windows.h"
 #include "dialogs/dialog_commands.h"
 #include "gps/gps_link.h"
+#include "map/map_window.h"
 #include "tnc/tnc_link.h"
 #include "tracker/tracker_link.h"
 
@@ -46,12 +47,21 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   attachDialogCommands(console);
   TrackerLink tracker(console, clock);
   tracker.attach();
+  MapWindow mapWindow(MapSources{&shared, &clock, [&tracker] { return tracker.isRunning(); },
+                                 [&settings] { return std::string(settings.callsign.view()); }},
+                      &console);
+  linkMapToPositions(mapWindow, positionWindow);
+  commands.showMapWindow = [&mapWindow] {
+    mapWindow.show();
+    mapWindow.raise();
+  };
   GpsLink gps(console, clock, &store);
   gps.setToggleTrackHook([&positionWindow](bool enabled) { positionWindow.setToggleTrackEnabled(enabled); });
   gps.attach();
   console.initialise();
   console.show();
   const int status = qtApp.exec();
+  positionWindow.setWatch({});  // the map window goes first
 
   settings.save(store);
   store.flush();

@@ -188,6 +188,7 @@ void MainConsole::buildMenus() {
   QMenu* view = file->addMenu(QStringLiteral("View Station Data"));
   addItem(view, "viewPosition", "Position", [this] { call(commands_.showPositionWindow); });
   addItem(view, "viewCallsigns", "Callsign Only", [this] { call(commands_.showStationsWindow); });
+  addItem(view, "viewMap", "Map", [this] { call(commands_.showMapWindow); });
   file->addSeparator();
   addItem(file, "exit", "Exit", [this] { exitProgram(); });
 

@@ -37,6 +37,7 @@ struct ConsoleCommands {
   std::function<void()> editEmailAddresses;
   std::function<void()> showPositionWindow;
   std::function<void()> showStationsWindow;
+  std::function<void()> showMapWindow;
   std::function<void()> tncSettings;
   std::function<void()> gpsSettings;
   std::function<void()> stationSettings;

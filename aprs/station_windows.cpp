@@ -139,6 +139,7 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
   connect(delete_, &QPushButton::clicked, this, [this] { deleteSelected(); });
   connect(clear_, &QPushButton::clicked, this, [this] { clearAll(); });
   connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
+  connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { tellSelection(); });
   resize(680, 340);
 }
 
@@ -165,6 +166,27 @@ void PositionWindow::addOrUpdate(const StationEntry& entry) {
   } else {
     model_->changed(change.row);
   }
+  if (watch_.changed) watch_.changed(row);
+}
+
+void PositionWindow::setWatch(PositionWatch watch) { watch_ = std::move(watch); }
+
+void PositionWindow::tellSelection() {
+  if (!watch_.selected) return;
+  std::vector<std::string> names;
+  for (std::size_t r : selectedRows()) names.emplace_back(stationName(table_.row(r)));
+  watch_.selected(names);
+}
+
+bool PositionWindow::selectStation(std::string_view name) {
+  for (std::size_t i = 0; i < table_.size(); ++i) {
+    if (stationName(table_.row(i)) != name) continue;
+    view_->clearSelection();
+    view_->selectRow(static_cast<int>(i));
+    view_->scrollTo(model_->index(static_cast<int>(i), 0));
+    return true;
+  }
+  return false;
 }
 
 std::vector<std::size_t> PositionWindow::selectedRows() const { return rowsOf(view_->selectionModel()); }
@@ -186,6 +208,7 @@ void PositionWindow::toggleTrack() {
       batch.waypoints.push_back(Waypoint{e.sourceCall, e.latitudeDeg, e.longitudeDeg});
     }
     model_->changed(r);
+    if (watch_.changed) watch_.changed(table_.row(r));
   }
   if (batch.waypoints.empty()) {
     shared_.events.gpsUploadReady.raise();
@@ -197,14 +220,23 @@ void PositionWindow::toggleTrack() {
 }
 
 void PositionWindow::deleteSelected() {
-  table_.remove(selectedRows());
+  const std::vector<std::size_t> rows = selectedRows();
+  std::vector<std::string> names;
+  for (std::size_t r : rows) names.emplace_back(stationName(table_.row(r)));
+  table_.remove(rows);
   view_->clearSelection();
   model_->refill();
+  if (watch_.removed) {
+    for (const std::string& n : names) watch_.removed(n);
+  }
+  tellSelection();
 }
 
 void PositionWindow::clearAll() {
   table_.clear();
   model_->refill();
+  if (watch_.cleared) watch_.cleared();
+  tellSelection();
 }
 
 void PositionWindow::reject() { hide(); }

@@ -24,6 +24,16 @@ namespace tervane {
 class PositionModel;
 class StationListModel;
 
+// What another view of the position table (the map) is told: every row
+// added or changed, with its tracked flag; a station deleted; the table
+// cleared; the selected stations whenever the selection changes.
+struct PositionWatch {
+  std::function<void(const StationEntry&)> changed;
+  std::function<void(std::string_view)> removed;
+  std::function<void()> cleared;
+  std::function<void(const std::vector<std::string>&)> selected;
+};
+
 class PositionWindow : public QDialog {
  public:
   PositionWindow(Coordination& shared, QWidget* parent = nullptr);
@@ -41,6 +51,10 @@ class PositionWindow : public QDialog {
   void toggleTrack();
   void deleteSelected();
   void clearAll();
+  void setWatch(PositionWatch watch);
+  // Selects the station's row alone and scrolls to it; false when no row
+  // has that name.
+  bool selectStation(std::string_view name);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -50,8 +64,10 @@ class PositionWindow : public QDialog {
   std::vector<std::size_t> selectedRows() const;
   void resetColumns();
   void layoutControls();
+  void tellSelection();
 
   Coordination& shared_;
+  PositionWatch watch_;
   PositionTable table_;
   PositionModel* model_ = nullptr;
   QTableView* view_ = nullptr;

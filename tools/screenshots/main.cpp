@@ -43,6 +43,7 @@
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
 #include "dialogs/settings_edits.h"
+#include "map/map_window.h"
 #include "tnc/monitor_text.h"
 #include "tools/screenshots/demo_station.h"
 #include "tracker/element_file.h"
@@ -228,6 +229,36 @@ QPixmap trackerStatus(Scene& s) {
   return grabShown(window);
 }
 
+// The map of the demonstration traffic around the station; with the
+// tracker running, the satellites' footprints and ground tracks over the
+// region instead.
+QPixmap stationMap(Scene& s, bool trackerRunning) {
+  if (trackerRunning) {
+    SatelliteSelection selection(demoSatellites(), s.settings);
+    selection.commit(s.settings, s.shared.tracker);
+  }
+  MapWindow window(MapSources{&s.shared, &s.clock, [trackerRunning] { return trackerRunning; },
+                              [&s] { return std::string(s.settings.callsign.view()); }},
+                   &s.console);
+  const PositionTable& table = s.positions.table();
+  for (std::size_t i = 0; i < table.size(); ++i) window.stationChanged(table.row(i));
+  window.resize(1000, 700);
+  window.show();
+  settle();
+  if (trackerRunning) {
+    window.view()->showArea({demo::kStationLatitudeDeg, demo::kStationLongitudeDeg - 20.0}, 256.0 * 8);
+  } else {
+    window.view()->showArea({demo::kStationLatitudeDeg - 0.05, demo::kStationLongitudeDeg - 0.25}, 256.0 * 1024);
+    window.setSelection({"KB1XYZ-7"});
+  }
+  window.view()->onCursorMoved(window.view()->scene().view().geoAt({500.0, 300.0}));
+  s.check(window.view()->scene().size() == table.size(), "the map shows every station of the position table");
+  s.check(!trackerRunning || window.view()->satellites().size() == static_cast<std::size_t>(s.shared.tracker.count),
+          "the map shows every tracked satellite");
+  settle();
+  return window.grab();
+}
+
 QPixmap satelliteSelection(Scene& s) {
   SatelliteSelection selection(demoSatellites(), s.settings);
   SatelliteSelectionDialog dialog(selection, QString(), &s.console);
@@ -294,6 +325,8 @@ std::vector<Shot> shots() {
          return grabShown(d);
        }},
       {"satellite-selection", satelliteSelection},
+      {"map", [](Scene& s) { return stationMap(s, false); }},
+      {"map-tracker", [](Scene& s) { return stationMap(s, true); }},
       {"tracker-status", trackerStatus},
       {"about", [](Scene& s) { return grabModal([&s] { s.console.showAbout(); }); }},
       {"device-open-error", [](Scene& s) { return grabModal([&s] { s.console.askDeviceOpenError(); }); }},
