@@ -38,8 +38,7 @@ class GpsdSource final : public GpsSource {
         take(session, fix);
         break;
       case GpsdClient::Read::Lost:
-        outage(session, textf("The connection to gpsd at %s was lost (%s); reconnecting.", where_.c_str(),
-                              reason.c_str()));
+        outage(session, textf("gpsd at %s went away (%s); reconnecting.", where_.c_str(), reason.c_str()));
         break;
       case GpsdClient::Read::Other:
       case GpsdClient::Read::Nothing:
