@@ -6,8 +6,8 @@
 // field by field, and the date from RMC sentences; in "gpsd" mode it takes
 // the fixes of a gpsd on the network, reconnecting by itself when gpsd is
 // not there. The position is stored only for a mobile station, and never
-// from a fix the receiver itself calls invalid (GGA fix quality 0, a gpsd
-// fix below 2D); the time of day always.
+// from a fix the receiver itself calls invalid (GGA fix quality 0); the time
+// of day always. From gpsd, both only with a fix of 2D or better.
 
 #include <atomic>
 #include <functional>

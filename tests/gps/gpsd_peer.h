@@ -2,8 +2,9 @@
 // The real gpsd as a test peer, with no receiver: gpsd listens on a free
 // loopback port and reads NMEA from a TCP source that the test serves. gpsd
 // opens that source only once a client asks it for reports, so sentences fed
-// after it has connected reach the client; none is lost at start-up. Its own
-// shared-memory key keeps it apart from any gpsd the machine runs.
+// after it has connected reach the client; none is lost at start-up. The
+// tests' own shared-memory key keeps it apart from any gpsd the machine runs,
+// and being one key, the segment gpsd leaves behind is reused by every run.
 
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -65,7 +66,7 @@ class GpsdPeer {
     std::vector<char*> argv;
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
-    std::vector<std::string> environment = {"GPSD_SHM_KEY=" + std::to_string(0x47500000 + port_)};
+    std::vector<std::string> environment = {"GPSD_SHM_KEY=0x47505445"};
     for (char** e = environ; *e != nullptr; ++e) {
       if (std::string(*e).rfind("GPSD_SHM_KEY=", 0) != 0) environment.emplace_back(*e);
     }
