@@ -48,6 +48,7 @@ struct Station {
     console.initialise();
   }
   ~Station() {
+    qunsetenv("TERVANEAPRS_GPS");
     console.action("gpsOff")->trigger();
     WorkerThread::joinAll(std::chrono::milliseconds(3000));
   }
@@ -206,7 +207,6 @@ class GpsLinkTest : public QObject {
     QVERIFY(!s.positions.toggleTrackButton()->isEnabled());
     QVERIFY(s.console.action("gpsSetClock")->isEnabled());
     s.console.action("gpsOff")->trigger();
-    qunsetenv("TERVANEAPRS_GPS");
     QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
   }
 
