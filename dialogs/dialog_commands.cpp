@@ -33,10 +33,14 @@ void attachDialogCommands(MainConsole& console) {
   };
 
   c.gpsSettings = [&console, &settings] {
-    GpsSettingsDialog dialog(settings.gpsPortNumber, settings.gpsType, &console);
+    GpsSettingsDialog dialog({settings.gpsPortNumber, settings.gpsType, settings.gpsdHost.str(), settings.gpsdPort},
+                             &console);
     if (dialog.exec() != QDialog::Accepted) return;
-    settings.gpsPortNumber = dialog.portIndex();
-    settings.gpsType = dialog.typeIndex();
+    const GpsSettingsEdit& edit = dialog.edit();
+    settings.gpsPortNumber = edit.portIndex;
+    settings.gpsType = edit.typeIndex;
+    settings.gpsdHost = edit.gpsdHost;
+    settings.gpsdPort = edit.gpsdPort;
   };
 
   c.editEmailAddresses = [&console, &settings, &values] {

@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "base/text_format.h"
 #include "tnc/tnc_setup.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr int kNumberFieldChars = 31;  // a number is read from this many leading characters
 constexpr int kCallsignChars = 31;
 constexpr int kTextSettingChars = 63;
+constexpr int kGpsdHostChars = static_cast<int>(decltype(StationSettings::gpsdHost)::kMaxLength);
 
 QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string bytesOf(const QString& s, int limit) { return s.left(limit).toLatin1().toStdString(); }
@@ -262,23 +264,51 @@ QLineEdit* StationDataDialog::field(const char* name) const {
   return findChild<QLineEdit*>(QString::fromLatin1(name));
 }
 
-GpsSettingsDialog::GpsSettingsDialog(int gpsPortNumber, int gpsType, QWidget* parent)
-    : QDialog(parent), port_(gpsPortNumber), type_(gpsType) {
+GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* parent) : QDialog(parent), edit_(edit) {
   setWindowTitle(QStringLiteral("GPS Receiver Settings"));
   auto* layout = new QVBoxLayout(this);
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
   portList_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                               QStringLiteral("COM4")},
-                       port_);
-  typeList_ = makeList(this, {QStringLiteral("Garmin"), QStringLiteral("NMEA Readonly")}, type_);
-  grid->addWidget(new QLabel(QStringLiteral("Port Number:"), this), 0, 0);
-  grid->addWidget(portList_, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("GPSR Type:"), this), 1, 0);
-  grid->addWidget(typeList_, 1, 1);
-  connect(portList_, &QComboBox::activated, this, [this](int i) { port_ = i; });
-  connect(typeList_, &QComboBox::activated, this, [this](int i) { type_ = i; });
+                       edit_.portIndex);
+  typeList_ = makeList(this, {QStringLiteral("Garmin"), QStringLiteral("NMEA Readonly"), QStringLiteral("gpsd")},
+                       edit_.typeIndex);
+  gpsdHost_ = new QLineEdit(latin1(edit_.gpsdHost), this);
+  gpsdHost_->setMaxLength(kGpsdHostChars);
+  gpsdPort_ = new QLineEdit(latin1(textf("%d", edit_.gpsdPort)), this);
+  gpsdPort_->setMaxLength(kNumberFieldChars);
+  QWidget* const fields[] = {portList_, typeList_, gpsdHost_, gpsdPort_};
+  const char* captions[] = {"Port Number:", "GPSR Type:", "gpsd Host:", "gpsd Port:"};
+  for (int row = 0; row < 4; ++row) {
+    grid->addWidget(new QLabel(QString::fromLatin1(captions[row]), this), row, 0);
+    grid->addWidget(fields[row], row, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  connect(portList_, &QComboBox::activated, this, [this](int i) { edit_.portIndex = i; });
+  connect(typeList_, &QComboBox::activated, this, [this](int i) {
+    edit_.typeIndex = i;
+    enableFieldsOfType();
+  });
+  connect(gpsdHost_, &QLineEdit::textChanged, this,
+          [this](const QString& t) { edit_.gpsdHost = bytesOf(t.trimmed(), kGpsdHostChars); });
+  connect(gpsdPort_, &QLineEdit::textChanged, this, [this](const QString& t) {
+    // A number that is no TCP port is kept as 0, which GPS > On reports.
+    const double port = leadingNumber(bytesOf(t, kNumberFieldChars));
+    edit_.gpsdPort = port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
+  });
+  enableFieldsOfType();
   addOkCancel(this, layout);
+  // Room for the whole title beside the window frame's buttons.
+  constexpr int kFrameButtonsWidth = 160;
+  setMinimumWidth(std::max(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kFrameButtonsWidth));
+}
+
+void GpsSettingsDialog::enableFieldsOfType() {
+  const bool gpsd = edit_.typeIndex == kGpsTypeGpsd;
+  portList_->setEnabled(!gpsd);
+  gpsdHost_->setEnabled(gpsd);
+  gpsdPort_->setEnabled(gpsd);
 }
 
 AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* parent)

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 #include "dialogs/settings_edits.h"
 
 class QCheckBox;
@@ -81,19 +83,35 @@ class StationDataDialog : public QDialog {
   QPushButton* ok_ = nullptr;
 };
 
+// "GPS Receiver Settings": the receiver's port and kind, and where gpsd
+// listens when the kind is gpsd.
+struct GpsSettingsEdit {
+  int portIndex = 1;
+  int typeIndex = 0;
+  std::string gpsdHost = "localhost";
+  int gpsdPort = 2947;
+};
+
 class GpsSettingsDialog : public QDialog {
  public:
-  GpsSettingsDialog(int gpsPortNumber, int gpsType, QWidget* parent = nullptr);
-  int portIndex() const { return port_; }
-  int typeIndex() const { return type_; }
+  explicit GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* parent = nullptr);
+  const GpsSettingsEdit& edit() const { return edit_; }
+  int portIndex() const { return edit_.portIndex; }
+  int typeIndex() const { return edit_.typeIndex; }
   QComboBox* portList() const { return portList_; }
   QComboBox* typeList() const { return typeList_; }
+  QLineEdit* gpsdHostField() const { return gpsdHost_; }
+  QLineEdit* gpsdPortField() const { return gpsdPort_; }
 
  private:
-  int port_;
-  int type_;
+  // The serial port serves a receiver, host and port serve gpsd.
+  void enableFieldsOfType();
+
+  GpsSettingsEdit edit_;
   QComboBox* portList_ = nullptr;
   QComboBox* typeList_ = nullptr;
+  QLineEdit* gpsdHost_ = nullptr;
+  QLineEdit* gpsdPort_ = nullptr;
 };
 
 class AddressBookDialog : public QDialog {

@@ -6,10 +6,13 @@
 #include <QPointer>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "app/main_console.h"
 #include "base/text_format.h"
+#include "gps/gps_override.h"
+#include "gps/gps_time.h"
 
 namespace tervane {
 
@@ -19,6 +22,7 @@ namespace tervane {
 struct GpsLink::Run {
   GpsWorkerParams params;
   GpsStopRequest stop;
+  GpsTimeLatch time;
   std::atomic<bool> current{true};
   std::atomic<bool> ended{false};
   std::shared_ptr<Run> previous;
@@ -84,9 +88,7 @@ class QtGpsUi final : public GpsUi {
 }  // namespace
 
 GpsLink::GpsLink(MainConsole& console, Clock& clock, const ProfileStore* portStore)
-    : console_(console), clock_(clock), portStore_(portStore) {
-  opener_ = [this](int com, int baud) { return openSerialPort(com, baud, portStore_); };
-}
+    : console_(console), clock_(clock), portStore_(portStore) {}
 
 GpsLink::~GpsLink() {
   if (run_) {
@@ -108,23 +110,50 @@ void GpsLink::on() {
   if (thread_.isRunning()) return;
   auto run = std::make_shared<Run>();
   run->previous = lastRun_;
-  run->params.comNumber = console_.settings().gpsPortNumber + 1;
-  run->params.gpsType = console_.settings().gpsType;
+  run->params = workerParams();
   run_ = run;
   lastRun_ = run;
   Coordination& shared = console_.shared();
+  shared.gpsTimeReceived = false;
   auto ui = std::make_shared<QtGpsUi>(console_, run, toggleTrack_);
+  // The device path is looked up here, on the user-interface thread, so that
+  // the worker never reads the settings store.
   PortOpener opener = opener_;
-  thread_.start([run, ui, &shared, opener] {
+  if (!opener) {
+    const std::string devicePath = serialDevicePath(run->params.comNumber, portStore_);
+    opener = [devicePath](int, int baud) { return openSerialDevice(devicePath, baud); };
+  }
+  const Clock* clock = &clock_;
+  thread_.start([run, ui, &shared, opener, clock] {
     // A run still finishing keeps the device until it ends.
     for (int i = 0; i < 300 && run->previous && !run->previous->ended; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     run->previous.reset();
-    GpsWorkerContext context{shared, *ui, opener, &run->stop, {}};
+    GpsWorkerContext context{shared, *ui, opener, &run->stop, {}, &run->time, clock};
     const int result = runGpsWorker(run->params, context);
     run->ended = true;
     return result;
   });
+}
+
+GpsWorkerParams GpsLink::workerParams() {
+  const StationSettings& s = console_.settings();
+  GpsWorkerParams params;
+  params.comNumber = s.gpsPortNumber + 1;
+  params.gpsType = s.gpsType;
+  params.gpsdHost = s.gpsdHost.str();
+  params.gpsdPort = s.gpsdPort;
+  const char* fromEnvironment = std::getenv(kGpsOverrideVariable);
+  if (fromEnvironment == nullptr) return params;
+  if (const std::optional<GpsdAddress> gpsd = parseGpsOverride(fromEnvironment)) {
+    params.gpsType = kGpsTypeGpsd;
+    params.gpsdHost = gpsd->host;
+    params.gpsdPort = gpsd->port;
+  } else {
+    console_.appendMonitorLines({QStringLiteral("%1=%2 is not understood (use gpsd:HOST:PORT); the GPS settings apply.")
+                                     .arg(QLatin1String(kGpsOverrideVariable), QString::fromLocal8Bit(fromEnvironment))});
+  }
+  return params;
 }
 
 void GpsLink::off() {
@@ -141,23 +170,25 @@ void GpsLink::off() {
     console_.shared().events.gpsStop.raise();
     thread_.forget();
   }
+  console_.shared().gpsTimeReceived = false;
   run_.reset();
 }
 
 void GpsLink::setPcClock() {
-  if (!thread_.isStarted()) return;
-  const Coordination& shared = console_.shared();
-  if (!shared.gpsTimeReceived) {
+  if (!thread_.isStarted() || !run_) return;
+  const std::optional<GpsTimeReading> reading = run_->time.last();
+  if (!reading) {
     console_.appendMonitorLines({QStringLiteral("No time has come from the GPS receiver yet; the PC clock was not set.")});
     return;
   }
-  // Only the time of day comes from the receiver; the date stays the PC's.
-  CalendarTime utc = clock_.utcNow();
-  utc.hour = shared.gpsHour;
-  utc.minute = shared.gpsMinute;
-  utc.second = shared.gpsSecond;
+  const std::optional<CalendarTime> utc = pcClockFromGps(*reading, clock_.utcNow());
+  if (!utc) {
+    console_.appendMonitorLines({QStringLiteral(
+        "The GPS receiver has sent no time for a while; the PC clock was not set.")});
+    return;
+  }
   std::string reason;
-  if (!clock_.setUtc(utc, &reason)) {
+  if (!clock_.setUtc(*utc, &reason)) {
     console_.appendMonitorLines({QStringLiteral("The PC clock was not set from the GPS time: %1.").arg(latin1(reason))});
   }
 }

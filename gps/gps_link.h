@@ -21,6 +21,7 @@ class GpsLink {
 
   // Where the worker enables and disables "Toggle Track".
   void setToggleTrackHook(std::function<void(bool)> hook) { toggleTrack_ = std::move(hook); }
+  // Replaces opening the serial device that COMn maps to.
   void setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
   void attach();
 
@@ -34,6 +35,9 @@ class GpsLink {
   struct Run;
 
  private:
+  // The source GPS > On starts: the stored settings, or TERVANEAPRS_GPS.
+  GpsWorkerParams workerParams();
+
   MainConsole& console_;
   Clock& clock_;
   const ProfileStore* portStore_;

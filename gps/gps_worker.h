@@ -1,11 +1,13 @@
 #pragma once
-// The thread that owns the GPS receiver's serial port from GPS > On to
-// GPS > Off. In "Garmin" mode (9600 baud) it polls the receiver for position
-// and time over the Garmin link and uploads the tracked stations' positions
-// as waypoints; in "NMEA Readonly" mode (4800 baud) it reads GGA sentences
-// ($GPGGA, $GNGGA) field by field. The position is stored only for a mobile
-// station, and never from a GGA sentence whose fix quality is 0 (the receiver
-// itself calls it invalid); the time of day always.
+// The thread that reads the GPS from GPS > On to GPS > Off. In "Garmin" mode
+// (9600 baud) it polls the receiver for position and time over the Garmin
+// link and uploads the tracked stations' positions as waypoints; in
+// "NMEA Readonly" mode (4800 baud) it reads GGA sentences ($GPGGA, $GNGGA)
+// field by field, and the date from RMC sentences; in "gpsd" mode it takes
+// the fixes of a gpsd on the network, reconnecting by itself when gpsd is
+// not there. The position is stored only for a mobile station, and never
+// from a fix the receiver itself calls invalid (GGA fix quality 0); the time
+// of day always. From gpsd, both only with a fix of 2D or better.
 
 #include <atomic>
 #include <functional>
@@ -18,9 +20,14 @@
 
 namespace tervane {
 
+class Clock;
+class GpsTimeLatch;
+
 struct GpsWorkerParams {
   int comNumber = 1;  // 1..4
-  int gpsType = 0;    // 0: "Garmin"; anything else: "NMEA Readonly"
+  int gpsType = 0;    // kGpsTypeGarmin, kGpsTypeGpsd; anything else: "NMEA Readonly"
+  std::string gpsdHost = "localhost";
+  int gpsdPort = 2947;
 };
 
 inline constexpr int kGarminBaud = 9600;
@@ -95,11 +102,16 @@ struct GpsWorkerContext {
   GpsStopRequest* stopRequest = nullptr;
   // The pauses between packets and cycles; empty: sleep for real.
   std::function<void(int milliseconds)> pause;
+  // Where this run's times go with their date and arrival (may be null), and
+  // the clock that stamps the arrival (null: the PC clock).
+  GpsTimeLatch* time = nullptr;
+  const Clock* clock = nullptr;
 };
 
 // The worker's entry function: 0 when it ends on gpsStop (or the stop
 // request) or on Cancel at the "Device Open Error" question, -1 when the
-// port cannot be set up.
+// port cannot be set up. gpsd is never a reason to end: the worker waits for
+// it and reconnects.
 int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context);
 
 }  // namespace tervane

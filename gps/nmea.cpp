@@ -7,7 +7,7 @@ namespace tervane {
 namespace {
 
 constexpr double kMinutesToDegrees = 1.6666666666666667;
-constexpr std::size_t kMaxFields = 8;
+constexpr std::size_t kMaxFields = 10;
 
 enum GgaField : std::size_t {
   kAddress = 0,
@@ -18,6 +18,14 @@ enum GgaField : std::size_t {
   kLongitudeLetter = 5,
   kFixQuality = 6,
 };
+
+enum RmcField : std::size_t {
+  kRmcTime = 1,
+  kRmcStatus = 2,
+  kRmcDate = 9,
+};
+
+using Fields = std::array<std::string_view, kMaxFields>;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -31,7 +39,7 @@ int hexValue(char c) {
 int twoDigits(std::string_view text, std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); }
 
 // hhmmss, optionally followed by a point and decimals.
-bool readTime(std::string_view field, GgaFix& fix) {
+bool readTime(std::string_view field, int& hour, int& minute, int& second) {
   if (field.size() < 6) return false;
   for (std::size_t i = 0; i < 6; ++i) {
     if (!isDigit(field[i])) return false;
@@ -43,10 +51,10 @@ bool readTime(std::string_view field, GgaFix& fix) {
       if (!isDigit(c)) return false;
     }
   }
-  fix.hour = twoDigits(field, 0);
-  fix.minute = twoDigits(field, 2);
-  fix.second = twoDigits(field, 4);
-  return fix.hour <= 23 && fix.minute <= 59 && fix.second <= 59;
+  hour = twoDigits(field, 0);
+  minute = twoDigits(field, 2);
+  second = twoDigits(field, 4);
+  return hour <= 23 && minute <= 59 && second <= 59;
 }
 
 // ddmm.mmmm or dddmm.mmmm: unsigned degrees, nothing when malformed.
@@ -73,6 +81,30 @@ std::optional<double> readCoordinate(std::string_view field, double maxDegrees) 
   const double degrees = wholeDegrees + (v - wholeDegrees) * kMinutesToDegrees;
   if (degrees > maxDegrees) return std::nullopt;
   return degrees;
+}
+
+// The comma-separated fields of a sentence, address first; 0 when it does not
+// start with '$' or its "*hh" checksum is present but wrong.
+std::size_t splitSentence(std::string_view sentence, Fields& fields) {
+  while (!sentence.empty() && (sentence.back() == '\r' || sentence.back() == '\n')) sentence.remove_suffix(1);
+  if (sentence.empty() || sentence[0] != '$') return 0;
+  std::string_view body = sentence.substr(1);
+  if (const std::size_t star = body.find('*'); star != std::string_view::npos) {
+    const std::string_view given = body.substr(star + 1);
+    body = body.substr(0, star);
+    if (given.size() != 2) return 0;
+    const int high = hexValue(given[0]);
+    const int low = hexValue(given[1]);
+    if (high < 0 || low < 0 || static_cast<unsigned>(high * 16 + low) != nmeaChecksum(body)) return 0;
+  }
+  std::size_t count = 0;
+  for (std::size_t start = 0; count < kMaxFields;) {
+    const std::size_t comma = body.find(',', start);
+    fields[count++] = body.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  return count;
 }
 
 }  // namespace
@@ -117,31 +149,13 @@ unsigned nmeaChecksum(std::string_view body) {
 }
 
 std::optional<GgaFix> parseGga(std::string_view sentence) {
-  while (!sentence.empty() && (sentence.back() == '\r' || sentence.back() == '\n')) sentence.remove_suffix(1);
-  if (sentence.empty() || sentence[0] != '$') return std::nullopt;
-  std::string_view body = sentence.substr(1);
-  if (const std::size_t star = body.find('*'); star != std::string_view::npos) {
-    const std::string_view given = body.substr(star + 1);
-    body = body.substr(0, star);
-    if (given.size() != 2) return std::nullopt;
-    const int high = hexValue(given[0]);
-    const int low = hexValue(given[1]);
-    if (high < 0 || low < 0 || static_cast<unsigned>(high * 16 + low) != nmeaChecksum(body)) return std::nullopt;
-  }
-
-  std::array<std::string_view, kMaxFields> fields{};
-  std::size_t count = 0;
-  for (std::size_t start = 0; count < kMaxFields;) {
-    const std::size_t comma = body.find(',', start);
-    fields[count++] = body.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
+  Fields fields{};
+  const std::size_t count = splitSentence(sentence, fields);
   if (count <= kLongitudeLetter) return std::nullopt;
   if (fields[kAddress] != "GPGGA" && fields[kAddress] != "GNGGA") return std::nullopt;
 
   GgaFix fix;
-  if (!readTime(fields[kTime], fix)) return std::nullopt;
+  if (!readTime(fields[kTime], fix.hour, fix.minute, fix.second)) return std::nullopt;
   if (count > kFixQuality && !fields[kFixQuality].empty()) {
     int quality = 0;
     const std::string_view q = fields[kFixQuality];
@@ -166,6 +180,27 @@ std::optional<GgaFix> parseGga(std::string_view sentence) {
   position.longitudeDeg = position.lonHemisphere == 'W' ? -*longitudeDeg : *longitudeDeg;
   fix.position = position;
   return fix;
+}
+
+std::optional<RmcTime> parseRmcTime(std::string_view sentence) {
+  Fields fields{};
+  if (splitSentence(sentence, fields) <= kRmcDate) return std::nullopt;
+  if (fields[kAddress] != "GPRMC" && fields[kAddress] != "GNRMC") return std::nullopt;
+  if (fields[kRmcStatus] != "A") return std::nullopt;
+  RmcTime time;
+  if (!readTime(fields[kRmcTime], time.hour, time.minute, time.second)) return std::nullopt;
+  const std::string_view date = fields[kRmcDate];
+  if (date.size() != 6) return std::nullopt;
+  for (char c : date) {
+    if (!isDigit(c)) return std::nullopt;
+  }
+  const int yearOfCentury = twoDigits(date, 4);
+  time.date.day = twoDigits(date, 0);
+  time.date.month = twoDigits(date, 2);
+  time.date.year = yearOfCentury < 80 ? 2000 + yearOfCentury : 1900 + yearOfCentury;
+  if (time.date.month < 1 || time.date.month > 12) return std::nullopt;
+  if (time.date.day < 1 || time.date.day > daysInMonth(time.date.year, time.date.month)) return std::nullopt;
+  return time;
 }
 
 }  // namespace tervane

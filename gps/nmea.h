@@ -1,7 +1,8 @@
 #pragma once
 // NMEA 0183 input from a GPS receiver in read-only mode: a collector that
-// cuts the byte stream into sentences, and the reader of GGA (fix data)
-// sentences that takes the time of day and the position from them.
+// cuts the byte stream into sentences, the reader of GGA (fix data)
+// sentences that takes the time of day and the position from them, and the
+// reader of the date and time in RMC sentences.
 
 #include <array>
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "base/coordination.h"
+#include "gps/gps_time.h"
 
 namespace tervane {
 
@@ -56,6 +58,19 @@ struct GgaFix {
 // Degrees from ddmm.mmmm: v = value x 0.01, whole = v toward zero,
 // degrees = whole + (v - whole) x 1.6666666666666667.
 std::optional<GgaFix> parseGga(std::string_view sentence);
+
+// The time of a fix the receiver marks valid ('A') in an RMC sentence.
+struct RmcTime {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  GpsDate date;  // ddmmyy; years 80-99 are 1980-1999, the others 2000-2079
+};
+
+// Reads the time and date of a "$GPRMC" or "$GNRMC" sentence under the same
+// rules as parseGga(); nothing when the fix is marked void, the date is not a
+// calendar date or the checksum is wrong. The position is not read.
+std::optional<RmcTime> parseRmcTime(std::string_view sentence);
 
 // XOR of the bytes between '$' and '*' (the NMEA checksum).
 unsigned nmeaChecksum(std::string_view body);

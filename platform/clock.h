@@ -3,6 +3,7 @@
 // and setting the clock. Workers and the decoder read time only through a
 // Clock so tests can run with a fixed or accelerated one.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -40,7 +41,8 @@ class SystemClock final : public Clock {
 };
 
 // A clock that stands still at a given instant (or is moved by hand), for
-// tests and tools. Local time equals UTC shifted by a fixed offset.
+// tests and tools. Local time equals UTC shifted by a fixed offset. It may be
+// moved on one thread while workers read it on others.
 class FixedClock final : public Clock {
  public:
   explicit FixedClock(std::int64_t unixSeconds = 0, int localOffsetSeconds = 0)
@@ -53,7 +55,7 @@ class FixedClock final : public Clock {
   bool setUtc(const CalendarTime& utc, std::string* reason) override;
 
  private:
-  std::int64_t seconds_;
+  std::atomic<std::int64_t> seconds_;
   int localOffset_;
 };
 

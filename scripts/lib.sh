@@ -12,6 +12,7 @@ TERVANE_PACKAGES=(
   xvfb xauth python3 python3-skyfield locales
   direwolf
   desktop-file-utils appstream dpkg-dev file
+  gpsd gpsd-clients libgps-dev
 )
 
 # Installs whatever of the given packages is missing (needs root).

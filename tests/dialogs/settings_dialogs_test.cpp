@@ -83,16 +83,37 @@ class SettingsDialogsTest : public QObject {
   }
 
   void gpsDialogDefaults() {
-    GpsSettingsDialog d(1, 0);
+    GpsSettingsDialog d({1, 0});
     QCOMPARE(d.windowTitle(), QStringLiteral("GPS Receiver Settings"));
     QCOMPARE(d.portList()->currentText(), QStringLiteral("COM2"));
     QCOMPARE(d.typeList()->currentText(), QStringLiteral("Garmin"));
+    QVERIFY(!d.gpsdHostField()->isEnabled());
     d.typeList()->setCurrentIndex(1);
     emit d.typeList()->activated(1);
     QCOMPARE(d.typeIndex(), 1);
-    GpsSettingsDialog odd(7, 5);
+    GpsSettingsDialog odd({7, 5});
     QCOMPARE(odd.portList()->currentIndex(), -1);
     QCOMPARE(odd.portIndex(), 7);
+  }
+
+  void gpsdChoiceTakesHostAndPort() {
+    GpsSettingsDialog d({1, 0, "localhost", 2947});
+    d.show();
+    d.typeList()->setCurrentIndex(2);
+    emit d.typeList()->activated(2);
+    QCOMPARE(d.typeList()->currentText(), QStringLiteral("gpsd"));
+    QCOMPARE(d.edit().typeIndex, 2);
+    QVERIFY(!d.portList()->isEnabled());
+    QVERIFY(d.gpsdHostField()->isEnabled());
+    QCOMPARE(d.gpsdPortField()->text(), QStringLiteral("2947"));
+    d.gpsdHostField()->setText(QStringLiteral(" gps.example.org "));
+    d.gpsdPortField()->setText(QStringLiteral("29470x"));
+    QCOMPARE(d.edit().gpsdHost, std::string("gps.example.org"));
+    QCOMPARE(d.edit().gpsdPort, 29470);
+    d.gpsdPortField()->setText(QStringLiteral("99999999999"));
+    QCOMPARE(d.edit().gpsdPort, 0);  // no TCP port
+    d.gpsdHostField()->setText(QString(80, QLatin1Char('h')));
+    QCOMPARE(d.edit().gpsdHost.size(), std::size_t{63});
   }
 
   void addressBookEditsInPlace() {

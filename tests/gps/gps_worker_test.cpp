@@ -1,9 +1,11 @@
 // The GPS worker against in-process receivers: the simulator's Garmin device
-// or a scripted NMEA byte stream behind a fake port. Pauses are skipped and
-// silent reads return at once, so every run takes milliseconds.
+// or a scripted NMEA byte stream behind a fake port (pauses are skipped and
+// silent reads return at once, so every run takes milliseconds), and against
+// the real gpsd fed with NMEA of our own making.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -16,9 +18,11 @@
 
 #include "base/text_format.h"
 #include "gps/garmin_link.h"
+#include "gps/gps_time.h"
 #include "gps/gps_worker.h"
 #include "tools/gpssim/garmin_device.h"
 #include "tests/eventually.h"
+#include "tests/gps/gpsd_peer.h"
 
 namespace tervane {
 namespace {
@@ -104,6 +108,9 @@ class FakeUi final : public GpsUi {
  public:
   void showPosition(const StationPosition& p) override {
     add(shown_, latitudeFieldText(p) + " | " + longitudeFieldText(p));
+    if (latch == nullptr) return;
+    const std::optional<GpsTimeReading> t = latch->last();
+    if (t) add(timesAtShow_, textf("%02d:%02d:%02d", t->hour, t->minute, t->second));
   }
   void setToggleTrackEnabled(bool enabled) override { add(toggles_, enabled); }
   void menuOn() override { ++menuOnCalls; }
@@ -116,9 +123,12 @@ class FakeUi final : public GpsUi {
   std::vector<std::string> shown() const { return get(shown_); }
   std::vector<bool> toggles() const { return get(toggles_); }
   std::vector<std::string> notices() const { return get(notices_); }
+  // The run's last GPS time at each position shown, when `latch` is set.
+  std::vector<std::string> timesAtShow() const { return get(timesAtShow_); }
 
   std::atomic<int> menuOnCalls{0}, linkEndedCalls{0}, questions{0};
   bool continueAtError = true;
+  const GpsTimeLatch* latch = nullptr;
 
  private:
   template <typename T>
@@ -132,7 +142,7 @@ class FakeUi final : public GpsUi {
     return v;
   }
   mutable std::mutex mutex_;
-  std::vector<std::string> shown_, notices_;
+  std::vector<std::string> shown_, notices_, timesAtShow_;
   std::vector<bool> toggles_;
 };
 
@@ -143,6 +153,7 @@ struct Harness {
   SerialOpenResult failure;
   std::vector<int> bauds;
   GpsStopRequest stop;
+  GpsTimeLatch time;
   bool useStopRequest = true;
   GpsWorkerParams params;
   std::atomic<int> result{99};
@@ -157,7 +168,7 @@ struct Harness {
         opened.port = port;
         return opened;
       };
-      GpsWorkerContext ctx{shared, ui, open, useStopRequest ? &stop : nullptr, [](int) {}};
+      GpsWorkerContext ctx{shared, ui, open, useStopRequest ? &stop : nullptr, [](int) {}, &time};
       result = runGpsWorker(params, ctx);
     });
   }
@@ -321,7 +332,7 @@ TEST(GpsWorker, SilentReceiverAsksTheQuestionOnce) {
 }
 
 TEST(GpsWorker, PortThatCannotBeSetUpEndsWithOneNotice) {
-  for (const auto& [gpsType, baud] : {std::pair{0, 9600}, std::pair{1, 4800}, std::pair{2, 4800}}) {
+  for (const auto& [gpsType, baud] : {std::pair{0, 9600}, std::pair{1, 4800}, std::pair{3, 4800}}) {
     SCOPED_TRACE(gpsType);
     Harness h;
     h.params = {2, gpsType};
@@ -433,6 +444,137 @@ TEST(GpsWorker, StoresNothingOnceStopped) {
     EXPECT_EQ(h.shared.values.position().latitudeDeg, -1.5);
     EXPECT_EQ(h.shared.values.position().longitudeDeg, -2.5);
     EXPECT_EQ(h.shared.gpsHour, -1);
+  }
+}
+
+// One second of a receiver's NMEA: RMC, then GGA. Without a fix the receiver
+// marks both invalid and counts no satellites, but still sends a position.
+struct Second {
+  const char* time;
+  const char* latitude;
+  char ns;
+  const char* longitude;
+  char ew;
+  bool fix;
+  const char* shown;  // the console fields it must give, or nothing
+};
+
+std::vector<std::string> sentencesOf(std::initializer_list<Second> seconds) {
+  std::vector<std::string> lines;
+  for (const Second& s : seconds) {
+    lines.push_back(nmeaSentence(textf("GPRMC,%s.00,%c,%s,%c,%s,%c,0.0,0.0,071225,,,%c", s.time, s.fix ? 'A' : 'V',
+                                       s.latitude, s.ns, s.longitude, s.ew, s.fix ? 'A' : 'N')));
+    lines.push_back(nmeaSentence(textf("GPGGA,%s.00,%s,%c,%s,%c,%d,%s,0.9,12.5,M,-33.8,M,,", s.time, s.latitude, s.ns,
+                                       s.longitude, s.ew, s.fix ? 1 : 0, s.fix ? "08" : "00")));
+  }
+  return lines;
+}
+
+// gpsd repeats a fix when a later sentence of the same second refines it.
+std::vector<std::string> withoutRepeats(std::vector<std::string> shown) {
+  shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+  return shown;
+}
+
+void useGpsd(Harness& h, int port) {
+  h.params.gpsType = kGpsTypeGpsd;
+  h.params.gpsdHost = "127.0.0.1";
+  h.params.gpsdPort = port;
+}
+
+TEST(GpsWorkerGpsd, PositionsFollowTheSentencesFedAcrossAGpsdRestart) {
+  if (GpsdPeer::program().empty()) GTEST_SKIP() << "gpsd is not installed";
+  const std::initializer_list<Second> beforeRestart = {
+      {"120000", "4221.6720", 'N', "07103.4380", 'W', true, "42.361200 N |  71.057300 W"},
+      {"120001", "3354.0000", 'S', "15112.0000", 'E', true, "33.900000 S | 151.200000 E"},
+      {"120002", "5130.0000", 'N', "00015.0000", 'W', false, nullptr},
+      {"120003", "1000.5000", 'S', "06000.2500", 'W', true, "10.008333 S |  60.004167 W"},
+  };
+  const std::initializer_list<Second> afterRestart = {
+      {"120100", "6012.3450", 'N', "02456.7890", 'E', true, "60.205750 N |  24.946483 E"},
+      {"120101", "4500.0000", 'S', "17000.0000", 'W', true, "45.000000 S | 170.000000 W"},
+  };
+  std::vector<std::string> expected;
+  for (const auto& part : {beforeRestart, afterRestart}) {
+    for (const Second& s : part) {
+      if (s.shown != nullptr) expected.emplace_back(s.shown);
+    }
+  }
+  GpsdPeer gpsd;
+  Harness h;
+  useGpsd(h, gpsd.port());
+  h.shared.values.mobileMode = true;
+  h.ui.latch = &h.time;
+  h.start();
+  const std::string where = textf("127.0.0.1:%d", gpsd.port());
+  ASSERT_TRUE(eventually([&] { return h.ui.notices().size() == 1; })) << "gpsd is not running yet";
+  ASSERT_TRUE(gpsd.start());
+  ASSERT_TRUE(gpsd.feed(sentencesOf(beforeRestart)));
+  ASSERT_TRUE(eventually([&] { return withoutRepeats(h.ui.shown()).size() == 3; }));
+  gpsd.stop();
+  ASSERT_TRUE(eventually([&] { return h.ui.notices().size() == 2; }));
+  ASSERT_TRUE(gpsd.start());
+  ASSERT_TRUE(gpsd.feed(sentencesOf(afterRestart)));
+  ASSERT_TRUE(eventually([&] { return withoutRepeats(h.ui.shown()).size() == 5; }, 10000));
+
+  EXPECT_EQ(withoutRepeats(h.ui.shown()), expected);
+  EXPECT_EQ(h.ui.notices(),
+            (std::vector<std::string>{"gpsd at " + where + " does not answer (Connection refused); reconnecting.",
+                                      "gpsd at " + where + " went away (gpsd closed the connection); reconnecting."}));
+  for (const std::string& t : h.ui.timesAtShow()) EXPECT_NE(t, "12:00:02") << "the time of a second without a fix";
+  ASSERT_TRUE(eventually([&] {
+    const std::optional<GpsTimeReading> t = h.time.last();
+    return t && t->hour == 12 && t->minute == 1 && t->second == 1;
+  }));
+  const GpsDate date = h.time.last()->date.value_or(GpsDate{});
+  EXPECT_EQ(textf("%04d-%02d-%02d", date.year, date.month, date.day), "2025-12-07");
+  const StationPosition position = h.shared.values.position();
+  EXPECT_EQ(std::string({position.latHemisphere, position.lonHemisphere}), "SW");
+  EXPECT_NEAR(position.longitudeDeg, -170.0, 1e-9);
+  h.stopAndJoin();
+  EXPECT_EQ(h.result, 0);
+  EXPECT_EQ(h.ui.questions + h.ui.linkEndedCalls, 0) << "the window never waits for gpsd";
+}
+
+TEST(GpsWorkerGpsd, GpsOffEndsTheLinkWhileGpsdIsAway) {
+  struct Row {
+    const char* name;
+    bool blackHole;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"nothing listens on the port", false, "Connection refused"},
+      {"connections are never answered", true, "Connection timed out"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // A listener whose queue is full drops further connection requests
+    // unanswered, as a host behind a firewall does.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<int> queued;
+    if (row.blackHole) {
+      ASSERT_EQ(::listen(listener, 0), 0);
+      for (int i = 0; i < 3; ++i) {
+        queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(queued.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+      }
+    }
+    Harness h;
+    useGpsd(h, ntohs(address.sin_port));
+    h.start();
+    ASSERT_TRUE(eventually([&] { return h.ui.notices().size() == 1; }, 10000));
+    EXPECT_NE(h.ui.notices().front().find(row.reason), std::string::npos) << h.ui.notices().front();
+    h.stopAndJoin();
+    EXPECT_EQ(h.result, 0);
+    EXPECT_EQ(h.ui.notices().size(), 1u);
+    for (int fd : queued) ::close(fd);
+    ::close(listener);
   }
 }
 

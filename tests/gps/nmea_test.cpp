@@ -138,6 +138,39 @@ TEST(GgaReader, RejectsWhatCouldMoveTheStationWrongly) {
   }
 }
 
+TEST(RmcReader, TakesTheDateOfValidFixesOnly) {
+  struct Row {
+    const char* name;
+    std::string text;
+    const char* expected;  // "yyyy-mm-dd hh:mm:ss" or nothing
+  };
+  const Row rows[] = {
+      {"valid fix", sentence("GPRMC,235959.00,A,4807.0380,N,01131.0000,E,0.0,0.0,311226,,,A"), "2026-12-31 23:59:59"},
+      {"GNSS talker, two-digit year of the last century", sentence("GNRMC,000001,A,,,,,,,010199,,,A"),
+       "1999-01-01 00:00:01"},
+      {"leap day", sentence("GPRMC,120000,A,,,,,,,290228,,,A"), "2028-02-29 12:00:00"},
+      {"void fix", sentence("GPRMC,120000,V,4807.0380,N,01131.0000,E,0.0,0.0,071225,,,N"), nullptr},
+      {"no date", sentence("GPRMC,120000,A,4807.0380,N,01131.0000,E,0.0,0.0,,,,A"), nullptr},
+      {"29 February of a common year", sentence("GPRMC,120000,A,,,,,,,290227,,,A"), nullptr},
+      {"month 13", sentence("GPRMC,120000,A,,,,,,,011326,,,A"), nullptr},
+      {"wrong checksum", sentence("GPRMC,120000,A,,,,,,,071225,,,A").replace(1, 1, "N"), nullptr},
+      {"a GGA sentence", sentence("GPGGA,123519,4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,"), nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::optional<RmcTime> t = parseRmcTime(row.text);
+    if (row.expected == nullptr) {
+      EXPECT_FALSE(t) << row.text;
+      continue;
+    }
+    ASSERT_TRUE(t) << row.text;
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%04d-%02d-%02d %02d:%02d:%02d", t->date.year, t->date.month, t->date.day,
+                  t->hour, t->minute, t->second);
+    EXPECT_STREQ(shown, row.expected);
+  }
+}
+
 // The fixed-column reading of a "$GPGGA" sentence: time at columns 7-12,
 // latitude from the 10 characters at column 14, its letter at 24, longitude
 // from the 11 characters at 26, its letter at 37 (column 0 is the '$').

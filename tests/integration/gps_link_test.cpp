@@ -1,7 +1,11 @@
 // The GPS receiver end to end: the real GPS worker on a pseudo-terminal with
 // the simulated receiver, driven through the GPS menu.
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,6 +21,7 @@
 #include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/gps_link.h"
+#include "tests/gps/gpsd_peer.h"
 #include "tests/integration/simulator_process.h"
 
 using namespace tervane;
@@ -43,10 +48,28 @@ struct Station {
     console.initialise();
   }
   ~Station() {
+    qunsetenv("TERVANEAPRS_GPS");
     console.action("gpsOff")->trigger();
     WorkerThread::joinAll(std::chrono::milliseconds(3000));
   }
 };
+
+enum class Then { Nothing, OffAndOnWithASilentReceiver, ReceiverFallsSilent };
+
+// Answers the next "Device Open Error" question with Continue.
+void continueAtDeviceOpenError(bool* asked) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, asked] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    *asked = true;
+    for (QAbstractButton* b : box->buttons()) {
+      if (b->text() == QStringLiteral("Continue")) b->click();
+    }
+    timer->deleteLater();
+  });
+  timer->start(20);
+}
 
 StationEntry entry(const char* call, double lat, double lon) {
   StationEntry e;
@@ -117,18 +140,47 @@ class GpsLinkTest : public QObject {
     QCOMPARE(s.shared.values.position().latitudeDeg, 10.5);
   }
 
-  void fixedStationKeepsItsPositionAndSetClockUsesTheGpsTime() {
-    SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4", "--time", "00:00:01"});
+  // Set PC Clock takes the receiver's time only from the running link and
+  // only while it is fresh, and puts it on the date nearest to the PC's.
+  void setPcClockUsesOnlyAFreshTimeOfTheRunningLink_data() {
+    QTest::addColumn<QString>("receiverTime");
+    QTest::addColumn<int>("then");
+    QTest::addColumn<QString>("expectedUtc");
+    QTest::newRow("00:00:01 on the receiver at 23:59:58 on the PC is the next day")
+        << QStringLiteral("00:00:01") << int(Then::Nothing) << QStringLiteral("2026-12-08 00:00:01");
+    QTest::newRow("a time from before GPS Off and On is not used")
+        << QStringLiteral("04:00:00") << int(Then::OffAndOnWithASilentReceiver) << QStringLiteral("2026-12-07 23:59:58");
+    QTest::newRow("a time older than a few seconds is not used")
+        << QStringLiteral("04:00:00") << int(Then::ReceiverFallsSilent) << QStringLiteral("2026-12-08 00:00:08");
+  }
+  void setPcClockUsesOnlyAFreshTimeOfTheRunningLink() {
+    QFETCH(QString, receiverTime);
+    QFETCH(int, then);
+    QFETCH(QString, expectedUtc);
+    SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4", "--time", receiverTime});
+    SimulatedGps silent({"--garmin", "--silent"});
     Station s(sim.device(), false, 0);
     s.clock.set(1796687998);  // 2026-12-07 23:59:58 UTC
     s.console.action("gpsOn")->trigger();
     QVERIFY(!s.console.action("gpsSetFixed")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(s.shared.gpsTimeReceived.load(), 5000);
+    if (then == int(Then::OffAndOnWithASilentReceiver)) {
+      s.console.action("gpsOff")->trigger();
+      qputenv("TERVANEAPRS_COM2", silent.device().toLocal8Bit());
+      bool asked = false;
+      continueAtDeviceOpenError(&asked);
+      s.console.action("gpsOn")->trigger();
+      QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+    } else if (then == int(Then::ReceiverFallsSilent)) {
+      sim.stop();
+      s.clock.advance(10);
+    }
     s.console.action("gpsSetClock")->trigger();
     const CalendarTime t = s.clock.utcNow();
-    QCOMPARE(t.day, 7);
-    QCOMPARE(t.hour, 0);
-    QCOMPARE(t.second, 1);
+    QCOMPARE(QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second),
+             expectedUtc);
+    QCOMPARE(s.console.monitor()->toPlainText().contains(QStringLiteral("the PC clock was not set")),
+             then != int(Then::Nothing));
     QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
   }
 
@@ -138,6 +190,24 @@ class GpsLinkTest : public QObject {
     s.console.action("gpsOn")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(s.console.latitudeField()->text().startsWith(QStringLiteral("42.")), 5000);
     QVERIFY(s.console.longitudeField()->text().endsWith(QStringLiteral(" W")));
+  }
+
+  // TERVANEAPRS_GPS puts gpsd in place of the stored Garmin receiver.
+  void gpsdMovesAMobileStation() {
+    if (GpsdPeer::program().empty()) QSKIP("gpsd is not installed");
+    GpsdPeer gpsd;
+    QVERIFY(gpsd.start());
+    qputenv("TERVANEAPRS_GPS", QByteArray("gpsd:127.0.0.1:") + QByteArray::number(gpsd.port()));
+    Station s(QStringLiteral("/nonexistent/gps"), true, 0);
+    s.console.action("gpsOn")->trigger();
+    QVERIFY(gpsd.feed({"$GPRMC,120000.00,A,3354.0000,S,01824.0000,E,0.0,0.0,071225,,,A*4D\r\n",
+                       "$GPGGA,120000.00,3354.0000,S,01824.0000,E,1,08,0.9,12.5,M,-33.8,M,,*6E\r\n"}));
+    QTRY_COMPARE_WITH_TIMEOUT(s.console.latitudeField()->text(), QStringLiteral("33.900000 S"), 5000);
+    QCOMPARE(s.console.longitudeField()->text(), QStringLiteral(" 18.400000 E"));
+    QVERIFY(!s.positions.toggleTrackButton()->isEnabled());
+    QVERIFY(s.console.action("gpsSetClock")->isEnabled());
+    s.console.action("gpsOff")->trigger();
+    QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
   }
 
   void portThatCannotBeOpenedTurnsTheGpsOff() {

@@ -4,7 +4,7 @@
 # cmake -DTOOL=... -DFOLDER=... -P check_screenshots.cmake
 set(expected
   main-window menu-file menu-tnc menu-settings menu-gps menu-text-filter menu-tracker menu-help
-  received-position-data received-stations tnc-settings station-data gps-settings email-addresses
+  received-position-data received-stations tnc-settings station-data gps-settings gps-settings-gpsd email-addresses
   filter-strings satellite-selection tracker-status about device-open-error map map-tracker)
 
 file(REMOVE_RECURSE "${FOLDER}")

@@ -311,7 +311,15 @@ std::vector<Shot> shots() {
        }},
       {"gps-settings",
        [](Scene& s) {
-         GpsSettingsDialog d(s.settings.gpsPortNumber, s.settings.gpsType, &s.console);
+         GpsSettingsDialog d({s.settings.gpsPortNumber, s.settings.gpsType, s.settings.gpsdHost.str(),
+                              s.settings.gpsdPort},
+                             &s.console);
+         return grabShown(d);
+       }},
+      {"gps-settings-gpsd",
+       [](Scene& s) {
+         GpsSettingsDialog d({s.settings.gpsPortNumber, kGpsTypeGpsd, s.settings.gpsdHost.str(), s.settings.gpsdPort},
+                             &s.console);
          return grabShown(d);
        }},
       {"email-addresses",
