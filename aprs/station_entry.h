@@ -47,6 +47,9 @@ struct StationEntry {
   double speedKnots = std::numeric_limits<double>::quiet_NaN();
   double altitudeFeet = std::numeric_limits<double>::quiet_NaN();
   int ambiguity = 0;  // trailing position digits left blank, 0..4
+  double radioRangeMiles = std::numeric_limits<double>::quiet_NaN();  // compressed "{s" or "RNGrrrr"
+  FixedText<16> micEMessage;  // Mic-E position comment ("En Route", "Emergency", ...); empty otherwise
+  FixedText<32> deviceName;   // the radio a Mic-E type code names; empty when unknown
 };
 
 inline bool isObjectOrItem(const StationEntry& entry) {
