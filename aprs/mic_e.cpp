@@ -82,6 +82,10 @@ constexpr DeviceSuffix kDeviceSuffixes[] = {
 std::string_view takeDevice(std::string_view& status) {
   if (status.empty()) return {};
   const char type = status.front();
+  if (type == ' ') {
+    status.remove_prefix(1);
+    return "Original Mic-E";
+  }
   if (type == '>' || type == ']') {
     status.remove_prefix(1);
     const bool kenwoodHandheld = type == '>';
