@@ -557,6 +557,8 @@ void PacketDecoder::decode() {
     if (type == ';' || type == ')') {
       // An object's position is the object's, never its sender's.
       entry_.sentTime.clear();
+      entry_.northSouth = '\0';
+      entry_.eastWest = '\0';
       valid = decodeObjectOrItem(packet);
     } else {
       RawPosition raw;
