@@ -141,7 +141,7 @@ std::string_view reportKindName(tervane::ReportKind kind) {
     case tervane::ReportKind::Item: return "item";
     case tervane::ReportKind::None: break;
   }
-  return {};
+  return "";
 }
 
 void printEntry(Output& out, const StationEntry& e) {
