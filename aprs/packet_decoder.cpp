@@ -387,6 +387,19 @@ CivilDate reportDate(const CalendarTime& reception, long reportHour) {
   return date;
 }
 
+// The time of a report, "M/D/YYYY HH:MM", with ":SS" for a second of 0 or
+// more.
+FixedText<32> reportTimeText(const CivilDate& date, long hour, long minute, long second) {
+  TextBuilder out;
+  putDateTime(out, date.month, date.day, date.year, hour, minute);
+  if (second >= 0) {
+    out.put(':');
+    out.putTwoDigits(second);
+  }
+  return FixedText<32>(out.view());
+}
+constexpr long kNoSecond = -1;
+
 // An empty view may carry a null pointer, which FixedText would hand to
 // memchr; an empty text is stored by clearing.
 template <std::size_t Capacity>
@@ -663,11 +676,7 @@ bool PacketDecoder::findNmeaPosition(RawPosition& raw) {
     }
   }
   raw.fromNmea = true;
-  TextBuilder sent;
-  putDateTime(sent, date.month, date.day, date.year, hour, time / 100 % 100);
-  sent.put(':');
-  sent.putTwoDigits(time % 100);
-  entry_.sentTime = sent.view();
+  entry_.sentTime = reportTimeText(date, hour, time / 100 % 100, time % 100);
   return true;
 }
 
@@ -715,10 +724,7 @@ void PacketDecoder::findAprsPosition(std::string_view working, RawPosition& raw)
     // DDHHMM: only hour and minute are used, the date comes from the PC clock.
     const long stamp = leadingDigitsModulo(working.substr(zuluEnd - zuluLength, zuluLength), 10000);
     const long hour = stamp / 100 % 100;
-    const CivilDate date = reportDate(entry_.receptionClock, hour);
-    TextBuilder sent;
-    putDateTime(sent, date.month, date.day, date.year, hour, stamp % 100);
-    entry_.sentTime = sent.view();
+    entry_.sentTime = reportTimeText(reportDate(entry_.receptionClock, hour), hour, stamp % 100, kNoSecond);
   }
 }
 
@@ -938,12 +944,7 @@ bool PacketDecoder::decodeGllSentence(std::string_view information) {
   if (time.size() >= 6 && std::all_of(time.begin(), time.begin() + 6, isAsciiDigit)) {
     const long t = leadingDigitsModulo(time, 1000000);
     const long hour = t / 10000;
-    const CivilDate date = reportDate(entry_.receptionClock, hour);
-    TextBuilder sent;
-    putDateTime(sent, date.month, date.day, date.year, hour, t / 100 % 100);
-    sent.put(':');
-    sent.putTwoDigits(t % 100);
-    entry_.sentTime = sent.view();
+    entry_.sentTime = reportTimeText(reportDate(entry_.receptionClock, hour), hour, t / 100 % 100, t % 100);
   }
   return true;
 }
@@ -977,23 +978,18 @@ void PacketDecoder::storeReport(const ReportPosition& position, ReportKind kind)
 // the text scan's; a local stamp is taken to be in the PC's time zone and
 // shown in UTC like every other time.
 void PacketDecoder::storeTimeStamp(const TimeStamp& stamp) {
-  TextBuilder sent;
   switch (stamp.kind) {
     case StampKind::None:
       entry_.sentTime.clear();
       return;
-    case StampKind::ZuluDayHourMinute: {
-      const CivilDate date = reportDate(entry_.receptionClock, stamp.hour);
-      putDateTime(sent, date.month, date.day, date.year, stamp.hour, stamp.minute);
-      break;
-    }
-    case StampKind::HourMinuteSecond: {
-      const CivilDate date = reportDate(entry_.receptionClock, stamp.hour);
-      putDateTime(sent, date.month, date.day, date.year, stamp.hour, stamp.minute);
-      sent.put(':');
-      sent.putTwoDigits(stamp.second);
-      break;
-    }
+    case StampKind::ZuluDayHourMinute:
+      entry_.sentTime =
+          reportTimeText(reportDate(entry_.receptionClock, stamp.hour), stamp.hour, stamp.minute, kNoSecond);
+      return;
+    case StampKind::HourMinuteSecond:
+      entry_.sentTime =
+          reportTimeText(reportDate(entry_.receptionClock, stamp.hour), stamp.hour, stamp.minute, stamp.second);
+      return;
     case StampKind::LocalDayHourMinute: {
       const CalendarTime local = clock_.localNow();
       const std::int64_t offsetMinutes = std::llround(
@@ -1003,11 +999,10 @@ void PacketDecoder::storeTimeStamp(const TimeStamp& stamp) {
           unixFromCalendar(CalendarTime{date.year, date.month, date.day, stamp.hour, stamp.minute, 0, 0}) -
           offsetMinutes * kSecondsPerMinute;
       const CalendarTime utc = calendarFromUnix(reportUnix);
-      putDateTime(sent, utc.month, utc.day, utc.year, utc.hour, utc.minute);
-      break;
+      entry_.sentTime = reportTimeText(CivilDate{utc.year, utc.month, utc.day}, utc.hour, utc.minute, kNoSecond);
+      return;
     }
   }
-  entry_.sentTime = sent.view();
 }
 
 }  // namespace tervane

@@ -17,6 +17,7 @@
 
 #include "aprs/packet_decoder.h"
 #include "fuzz/fuzz_support.h"
+#include "tests/aprs/position_encoders.h"
 #include "platform/clock.h"
 
 namespace {
@@ -95,19 +96,11 @@ void decodeAndCheck(std::string_view line) {
   }
 }
 
-std::string base91(long value, int digits) {
-  std::string out(static_cast<std::size_t>(digits), '!');
-  for (int i = digits - 1; i >= 0; --i) {
-    out[static_cast<std::size_t>(i)] = static_cast<char>('!' + value % 91);
-    value /= 91;
-  }
-  return out;
-}
-
 // The first eight bytes pick a position anywhere on the globe; packed as a
 // compressed position and as Mic-E (whose longitude stops at 179 59.99) it
 // decodes back within 0.0001 degree.
 void checkRoundTrip(std::string_view input) {
+  using namespace tervane::encode;
   if (input.size() < 8) return;
   std::uint32_t pick[2];
   std::memcpy(pick, input.data(), sizeof pick);
@@ -116,66 +109,19 @@ void checkRoundTrip(std::string_view input) {
   const FixedClock clock(kClockUnix);
   PacketDecoder decoder(clock);
 
-  const std::string compressed = "N0CALL>APRS:!/" + base91(std::lround(380926.0 * (90.0 - latitude)), 4) +
-                                 base91(std::lround(190463.0 * (180.0 + longitude)), 4) + ">  T\r\n";
-  decoder.beginLine(compressed);
+  decoder.beginLine("N0CALL>APRS:!" + compressedPosition(latitude, longitude) + "\r\n");
   decoder.decode();
   TERVANE_FUZZ_CHECK(decoder.entry().reportKind == tervane::ReportKind::Compressed);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().latitudeDeg - latitude) <= 1e-4);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().longitudeDeg - longitude) <= 1e-4);
 
-  const long lat = std::lround(std::fabs(latitude) * 6000.0);
-  const long lon = std::min(std::lround(std::fabs(longitude) * 6000.0), 179L * 6000 + 5999);
-  const auto digit = [](long value, bool flag) { return static_cast<char>((flag ? 'P' : '0') + value % 10); };
-  std::string destination;
-  destination += digit(lat / 60000, false);
-  destination += digit(lat / 6000, false);
-  destination += digit(lat % 6000 / 1000, false);
-  destination += digit(lat % 6000 / 100, latitude >= 0.0);
-  const long degrees = lon / 6000;
-  destination += digit(lat % 100 / 10, degrees < 10 || degrees >= 100);
-  destination += digit(lat % 10, longitude < 0.0);
-  const long d = degrees < 10 ? degrees + 90 : degrees >= 110 ? degrees - 100 : degrees >= 100 ? degrees - 20 : degrees;
-  const long m = lon % 6000 / 100;
-  const std::string information = {'`', static_cast<char>(d + 28), static_cast<char>((m < 10 ? m + 60 : m) + 28),
-                                   static_cast<char>(lon % 100 + 28), '\x1c', '\x1c', '\x1c', '>', '/'};
-  decoder.beginLine("N0CALL>" + destination + ":" + information + "\r\n");
+  const double micELongitude = std::clamp(longitude, -kMicELongitudeLimit, kMicELongitudeLimit);
+  const MicE packed = micE(latitude, micELongitude, 0, 0);
+  decoder.beginLine("N0CALL>" + packed.destination + ":" + packed.information + "\r\n");
   decoder.decode();
-  const double micELongitude = std::copysign(static_cast<double>(lon) / 6000.0, longitude);
   TERVANE_FUZZ_CHECK(decoder.entry().reportKind == tervane::ReportKind::MicE);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().latitudeDeg - latitude) <= 1e-4);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().longitudeDeg - micELongitude) <= 1e-4);
-}
-
-// A short input without separators, taken as the latitude field of a GGA
-// sentence, gives no position when empty and otherwise reads as strtod reads
-// it in the C locale, the locale this program runs in. Its hexadecimal form
-// is not followed: NMEA fields are decimal.
-void checkLatitudeField(std::string_view field) {
-  if (field.size() > tervane::NmeaFields::kMaxFieldLength) return;
-  // Separators, and the ':' of a TNC prompt that would hide the callsign.
-  if (field.find_first_of(std::string_view(",$:\r\n\0", 6)) != std::string_view::npos) return;
-  const std::string copy(field);
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  const std::string_view read(copy.c_str(), static_cast<std::size_t>(end - copy.c_str()));
-  if (read.find_first_of("xX") != std::string_view::npos) return;
-
-  const std::string line = "N0CALL>APRS:$GPGGA,120000," + copy + ",N,07120.83,E,1\r\n";
-  const FixedClock clock(kClockUnix);
-  PacketDecoder decoder(clock);
-  decoder.beginLine(line);
-  decoder.decode();
-  const tervane::StationEntry& e = decoder.entry();
-  TERVANE_FUZZ_CHECK(e.callsignFound);
-  if (field.empty() || !std::isfinite(value)) {
-    TERVANE_FUZZ_CHECK(!e.positionValid);
-    return;
-  }
-  const double v = std::fmod(value * 0.01, 1000.0);
-  const double whole = std::trunc(v);
-  const double degrees = whole + (v - whole) * 1.6666666666666667;
-  TERVANE_FUZZ_CHECK(e.positionValid && e.latitudeDeg == degrees);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The position forms beyond the plain text scan: Mic-E, compressed, hidden
 // digits, objects and items, the three time stamps and GLL sentences. The
 // expected values come from the APRS Protocol Reference's own examples where
-// it gives them, and from this file's encoders for random positions.
+// it gives them, and from the tests' own encoders for random positions.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "aprs/packet_decoder.h"
+#include "tests/aprs/position_encoders.h"
 
 namespace tervane {
 namespace {
@@ -235,79 +236,8 @@ TEST(PositionForms, ThePlainTextScanComesFirstExceptForObjects) {
   EXPECT_EQ(stationName(e), "N1TEST");
 }
 
-// Encoders of this file's own making, from the protocol reference.
-
-std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
-
-// Whole degrees and hundredths of a minute, rounded.
-struct DegreesMinutes {
-  int degrees;
-  int hundredths;
-};
-DegreesMinutes toDegreesMinutes(double magnitude) {
-  const long total = std::lround(magnitude * 6000.0);
-  return {static_cast<int>(total / 6000), static_cast<int>(total % 6000)};
-}
-
-std::string plainCoordinates(double latitude, double longitude) {
-  const DegreesMinutes lat = toDegreesMinutes(std::fabs(latitude));
-  const DegreesMinutes lon = toDegreesMinutes(std::fabs(longitude));
-  return twoDigits(lat.degrees) + twoDigits(lat.hundredths / 100) + "." + twoDigits(lat.hundredths % 100) +
-         (latitude < 0 ? "S" : "N") + "/" + std::to_string(lon.degrees / 100) + twoDigits(lon.degrees % 100) +
-         twoDigits(lon.hundredths / 100) + "." + twoDigits(lon.hundredths % 100) + (longitude < 0 ? "W" : "E") + ">";
-}
-
-std::string base91(long value, int digits) {
-  std::string out(static_cast<std::size_t>(digits), '!');
-  for (int i = digits - 1; i >= 0; --i) {
-    out[static_cast<std::size_t>(i)] = static_cast<char>('!' + value % 91);
-    value /= 91;
-  }
-  return out;
-}
-
-std::string compressedPosition(double latitude, double longitude) {
-  return "/" + base91(std::lround(380926.0 * (90.0 - latitude)), 4) +
-         base91(std::lround(190463.0 * (180.0 + longitude)), 4) + ">" + " sT";
-}
-
-// Mic-E cannot say 180 degrees of longitude: its furthest is 179 59.99.
-constexpr double kMicELongitudeLimit = 179.0 + 59.99 / 60.0;
-
-struct MicE {
-  std::string destination;
-  std::string information;
-};
-MicE micE(double latitude, double longitude, int speedKnots, int courseDeg) {
-  const DegreesMinutes lat = toDegreesMinutes(std::fabs(latitude));
-  const DegreesMinutes lon = toDegreesMinutes(std::fabs(longitude));
-  const std::string digits = twoDigits(lat.degrees) + twoDigits(lat.hundredths / 100) + twoDigits(lat.hundredths % 100);
-  const bool offset = lon.degrees < 10 || lon.degrees >= 100;
-  const bool flags[6] = {true, true, false, latitude >= 0, offset, longitude < 0};  // message "En Route"
-  MicE out;
-  for (std::size_t i = 0; i < 6; ++i) out.destination += static_cast<char>((flags[i] ? 'P' : '0') + (digits[i] - '0'));
-  int d = lon.degrees;
-  if (d < 10) {
-    d += 90;
-  } else if (d >= 110) {
-    d -= 100;
-  } else if (d >= 100) {
-    d -= 20;
-  }
-  const int m = lon.hundredths / 100;
-  out.information = {'`',
-                     static_cast<char>(d + 28),
-                     static_cast<char>((m < 10 ? m + 60 : m) + 28),
-                     static_cast<char>(lon.hundredths % 100 + 28),
-                     static_cast<char>(speedKnots / 10 + 28),
-                     static_cast<char>(speedKnots % 10 * 10 + courseDeg / 100 + 28),
-                     static_cast<char>(courseDeg % 100 + 28),
-                     '>',
-                     '/'};
-  return out;
-}
-
 TEST(PositionForms, EncodedPositionsDecodeBackEverywhereOnTheGlobe) {
+  using namespace encode;
   std::vector<std::pair<double, double>> positions = {
       {0, 0},          {90, 180},       {-90, -180},     {90, -180},    {-90, 180},   {0, 5.5},
       {-0.01, -5.5},   {42.36, -71.06}, {-33.87, 151.2}, {51.5, -0.12}, {10, 105.25}, {-45, -150.75},
