@@ -17,8 +17,8 @@
 
 #include "aprs/packet_decoder.h"
 #include "fuzz/fuzz_support.h"
-#include "tests/aprs/position_encoders.h"
 #include "platform/clock.h"
+#include "tests/aprs/position_encoders.h"
 
 namespace {
 
@@ -122,6 +122,37 @@ void checkRoundTrip(std::string_view input) {
   TERVANE_FUZZ_CHECK(decoder.entry().reportKind == tervane::ReportKind::MicE);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().latitudeDeg - latitude) <= 1e-4);
   TERVANE_FUZZ_CHECK(std::fabs(decoder.entry().longitudeDeg - micELongitude) <= 1e-4);
+}
+
+// A short input without separators, taken as the latitude field of a GGA
+// sentence, gives no position when empty and otherwise reads as strtod reads
+// it in the C locale, the locale this program runs in. Its hexadecimal form
+// is not followed: NMEA fields are decimal.
+void checkLatitudeField(std::string_view field) {
+  if (field.size() > tervane::NmeaFields::kMaxFieldLength) return;
+  // Separators, and the ':' of a TNC prompt that would hide the callsign.
+  if (field.find_first_of(std::string_view(",$:\r\n\0", 6)) != std::string_view::npos) return;
+  const std::string copy(field);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  const std::string_view read(copy.c_str(), static_cast<std::size_t>(end - copy.c_str()));
+  if (read.find_first_of("xX") != std::string_view::npos) return;
+
+  const std::string line = "N0CALL>APRS:$GPGGA,120000," + copy + ",N,07120.83,E,1\r\n";
+  const FixedClock clock(kClockUnix);
+  PacketDecoder decoder(clock);
+  decoder.beginLine(line);
+  decoder.decode();
+  const tervane::StationEntry& e = decoder.entry();
+  TERVANE_FUZZ_CHECK(e.callsignFound);
+  if (field.empty() || !std::isfinite(value)) {
+    TERVANE_FUZZ_CHECK(!e.positionValid);
+    return;
+  }
+  const double v = std::fmod(value * 0.01, 1000.0);
+  const double whole = std::trunc(v);
+  const double degrees = whole + (v - whole) * 1.6666666666666667;
+  TERVANE_FUZZ_CHECK(e.positionValid && e.latitudeDeg == degrees);
 }
 
 }  // namespace
