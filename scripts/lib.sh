@@ -11,7 +11,6 @@ TERVANE_PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth python3 python3-skyfield locales
   desktop-file-utils appstream dpkg-dev file
-  direwolf
 )
 
 # Installs whatever of the given packages is missing (needs root).
