@@ -132,7 +132,9 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
   }
   const int latitudeDegrees = chars[0].digit * 10 + chars[1].digit;
   const int latitudeHundredths = chars[2].digit * 1000 + chars[3].digit * 100 + chars[4].digit * 10 + chars[5].digit;
-  if (latitudeDegrees > 90 || latitudeHundredths >= 6000) return false;
+  if (latitudeHundredths >= 6000 || latitudeDegrees * 6000 + latitudeHundredths > 90 * 6000) return false;
+  // A table byte out of place says a byte of the packet went missing.
+  if (!isPlainSymbolTable(information[8])) return false;
   const bool north = chars[3].standard;
   const bool offset100 = chars[4].standard;
   const bool west = chars[5].standard;
@@ -175,8 +177,6 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
   p.eastWest = west ? 'W' : 'E';
   p.symbolCode = information[7];
   p.symbolTable = information[8];
-  // A table byte out of place says a byte of the packet went missing.
-  if (!isPlainSymbolTable(p.symbolTable)) return false;
   p.ambiguity = ambiguity;
   // A course of 0 says the course is not known; 360 is due north.
   if (course > 0 && course <= 360) p.courseDeg = course;

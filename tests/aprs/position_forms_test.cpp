@@ -187,6 +187,7 @@ TEST(PositionForms, MalformedReportsGiveNoPosition) {
       {"Mic-E message letter where only position letters may stand", "N1TEST>S32UKT:" + kMicE},
       {"Mic-E digit after a hidden one", "N1TEST>S3L5VT:" + kMicE},
       {"Mic-E minutes past 59", "N1TEST>S36UVT:" + kMicE},
+      {"Mic-E latitude past 90 degrees", "N1TEST>Y0RUVT:" + kMicE},
       {"Mic-E that lost a byte (symbol table out of place)", kMicEHeader + "`(_fn\"O/]\"4T}"},
       {"Mic-E information field too short", kMicEHeader + kMicE.substr(0, 8)},
       {"compressed latitude outside base 91", "N1TEST>APRS:!/5L!~<*e7>7P["},
