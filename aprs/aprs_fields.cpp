@@ -64,7 +64,8 @@ int threeDigits(std::string_view text, bool* known) {
 }  // namespace
 
 double ambiguousDegrees(int wholeDegrees, int hundredthsOfMinute, int ambiguity) {
-  ambiguity = std::clamp(ambiguity, 0, kMaxAmbiguity);
+  if (ambiguity <= 0) return wholeDegrees + static_cast<double>(hundredthsOfMinute) / kHundredthsPerDegree;
+  ambiguity = std::min(ambiguity, kMaxAmbiguity);
   const int unit = kAmbiguityUnit[ambiguity];
   const int shown = hundredthsOfMinute / unit * unit + kAmbiguityCentre[ambiguity];
   return wholeDegrees + static_cast<double>(shown) / kHundredthsPerDegree;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace tervane {
 
@@ -14,35 +15,27 @@ constexpr int kAltitudeDatumMetres = 10000;    // Mic-E altitudes count from 10 
 
 // One character of the destination.
 struct DestinationChar {
-  int digit = 0;          // latitude digit; 0 for a blank
-  bool blank = false;     // the digit is hidden (position ambiguity)
-  bool custom = false;    // message bit set, custom meaning ('A'..'K')
-  bool standard = false;  // message bit set, standard meaning; also north, +100 and west ('P'..'Z')
+  std::uint8_t digit = 0;  // latitude digit; 0 for a blank
+  bool valid = false;      // a Mic-E character at all
+  bool blank = false;      // the digit is hidden (position ambiguity)
+  bool custom = false;     // message bit set, custom meaning ('A'..'K'; first three only)
+  bool standard = false;   // message bit set, standard meaning; also north, +100 and west ('P'..'Z')
 };
 
-bool readDestinationChar(char c, bool messagePosition, DestinationChar& out) {
-  out = DestinationChar{};
-  if (c >= '0' && c <= '9') {
-    out.digit = c - '0';
-  } else if (c == 'L') {
-    out.blank = true;
-  } else if (c >= 'P' && c <= 'Y') {
-    out.digit = c - 'P';
-    out.standard = true;
-  } else if (c == 'Z') {
-    out.blank = true;
-    out.standard = true;
-  } else if (messagePosition && c >= 'A' && c <= 'J') {
-    out.digit = c - 'A';
-    out.custom = true;
-  } else if (messagePosition && c == 'K') {
-    out.blank = true;
-    out.custom = true;
-  } else {
-    return false;
+constexpr std::array<DestinationChar, 128> kDestinationChars = [] {
+  std::array<DestinationChar, 128> table{};
+  for (int c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = {static_cast<std::uint8_t>(c - '0'), true};
+  for (int c = 'A'; c <= 'J'; ++c) {
+    table[static_cast<std::size_t>(c)] = {static_cast<std::uint8_t>(c - 'A'), true, false, true, false};
   }
-  return true;
-}
+  table['K'] = {0, true, true, true, false};
+  table['L'] = {0, true, true, false, false};
+  for (int c = 'P'; c <= 'Y'; ++c) {
+    table[static_cast<std::size_t>(c)] = {static_cast<std::uint8_t>(c - 'P'), true, false, false, true};
+  }
+  table['Z'] = {0, true, true, false, true};
+  return table;
+}();
 
 // Message bits A, B, C as one number, 7 for "all set".
 constexpr std::array<std::string_view, 8> kStandardMessages = {"Emergency", "Priority",   "Special",  "Committed",
@@ -121,7 +114,10 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
 
   std::array<DestinationChar, kDestinationLength> chars;
   for (std::size_t i = 0; i < kDestinationLength; ++i) {
-    if (!readDestinationChar(destination[i], i < 3, chars[i])) return false;
+    const auto c = static_cast<unsigned char>(destination[i]);
+    chars[i] = c < kDestinationChars.size() ? kDestinationChars[c] : DestinationChar{};
+    // 'A'..'K' carry a message bit, so only the first three may use them.
+    if (!chars[i].valid || (i >= 3 && chars[i].custom)) return false;
   }
   // Hidden digits run from the last one backwards; a digit after a blank is
   // no Mic-E destination.

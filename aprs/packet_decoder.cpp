@@ -147,6 +147,7 @@ std::uint32_t fieldEndsInBlock(const char* block) {
   const auto found = letter & numeric;
   std::uint64_t halves[2];
   std::memcpy(halves, &found, sizeof halves);
+  if ((halves[0] | halves[1]) == 0) return 0;
   // Each byte is 0x00 or 0xFF: gather the low bit of the eight bytes of a
   // half into one byte (the multiplication adds each into its own bit).
   constexpr std::uint64_t kLowBits = 0x0101010101010101;
@@ -760,7 +761,15 @@ bool PacketDecoder::storePosition(const RawPosition& raw) {
 void PacketDecoder::findPhg(std::string_view working) {
   constexpr std::string_view kPhg = "PHG"sv;
   constexpr std::size_t kPhgDigits = 4;
-  const std::size_t at = working.find(kPhg);
+  // Looked for by its 'H', far rarer on the air than the 'P' of every APRS
+  // destination; the first "PHG" has the first 'H' between 'P' and 'G'.
+  std::size_t at = kNotFound;
+  for (std::size_t h = working.find('H', 1); h != kNotFound && h + 1 < working.size(); h = working.find('H', h + 1)) {
+    if (working[h - 1] == 'P' && working[h + 1] == 'G') {
+      at = h - 1;
+      break;
+    }
+  }
   if (at == kNotFound) return;
   std::string_view digits = working.substr(at + kPhg.size(), kPhgDigits);
   // The line's own CR/LF ends a PHG group cut short at the end of the line.
