@@ -3,10 +3,11 @@
 // (behind any "cmd:" prompt, or the originator of a third-party '}' header),
 // and a position. A raw $GPRMC or $GPGGA sentence, or a plain position
 // found anywhere in the text (with an optional zulu time stamp), comes
-// first; only a line that gives neither is read for the packed forms:
-// Mic-E, compressed positions and plain positions with hidden digits. An
-// object or item report always gives the position of the object, under its
-// own name. A PHG group is picked up from any line.
+// first; only a line that gives neither is read for the other forms: Mic-E,
+// compressed positions, plain positions in their place in a report (hidden
+// digits, any of the three time stamps) and $GPGLL sentences. An object or
+// item report always gives the position of the object, under its own name.
+// A PHG group is picked up from any line.
 
 #include <array>
 #include <cstddef>

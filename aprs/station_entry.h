@@ -25,8 +25,9 @@ struct StationEntry {
   FixedText<32> latitudeText;
   FixedText<32> longitudeText;
   FixedText<32> sourceCall;
-  // "M/D/YYYY HH:MM:SS" (NMEA) or "M/D/YYYY HH:MM" (APRS zulu stamp); empty
-  // when the line carries no time.
+  // "M/D/YYYY HH:MM:SS" (NMEA, APRS hour-minute-second stamp) or
+  // "M/D/YYYY HH:MM" (APRS day-hour-minute stamp), in UTC; empty when the
+  // line carries no time.
   FixedText<32> sentTime;
   FixedText<32> receivedTime;  // "M/D/YYYY HH:MM:SS" of the PC clock in UTC
   double latitudeDeg = 0.0;    // north positive
