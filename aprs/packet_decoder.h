@@ -1,15 +1,20 @@
 #pragma once
 // Turns one monitored TNC line into a StationEntry: the source callsign
 // (behind any "cmd:" prompt, or the originator of a third-party '}' header),
-// and a position from a raw $GPRMC or $GPGGA sentence or from a plain
-// uncompressed APRS position, with an optional zulu time stamp and PHG
-// group. Compressed and Mic-E positions are deliberately not decoded.
+// and a position. A raw $GPRMC or $GPGGA sentence, or a plain position
+// found anywhere in the text (with an optional zulu time stamp), comes
+// first; only a line that gives neither is read for the other forms: Mic-E,
+// compressed positions, plain positions in their place in a report (hidden
+// digits, any of the three time stamps) and $GPGLL sentences. An object or
+// item report always gives the position of the object, under its own name.
+// A PHG group is picked up from any line.
 
 #include <array>
 #include <cstddef>
 #include <limits>
 #include <string_view>
 
+#include "aprs/aprs_fields.h"
 #include "aprs/station_entry.h"
 #include "platform/clock.h"
 
@@ -59,12 +64,22 @@ class PacketDecoder {
 
  private:
   struct RawPosition;
+  struct Packet;
 
-  void findSourceCall(std::string_view working);
+  // `close` is where the first '>' of `rest` is.
+  static Packet splitPacket(std::string_view rest, std::size_t close);
+  void clearReportDetails();
+  void findSourceCall(std::string_view rest, std::size_t headerEnd);
   bool findNmeaPosition(RawPosition& raw);
   void findAprsPosition(std::string_view working, RawPosition& raw);
   bool storePosition(const RawPosition& raw);
   void findPhg(std::string_view working);
+  void addPlainDetails(const Packet& packet, const RawPosition& raw);
+  bool decodeObjectOrItem(const Packet& packet);
+  bool decodePackedPosition(const Packet& packet);
+  bool decodeGllSentence(std::string_view information);
+  void storeReport(const ReportPosition& position, ReportKind kind);
+  void storeTimeStamp(const TimeStamp& stamp);
 
   const Clock& clock_;
   StationEntry entry_;

@@ -25,8 +25,9 @@ struct StationEntry {
   FixedText<32> latitudeText;
   FixedText<32> longitudeText;
   FixedText<32> sourceCall;
-  // "M/D/YYYY HH:MM:SS" (NMEA) or "M/D/YYYY HH:MM" (APRS zulu stamp); empty
-  // when the line carries no time.
+  // "M/D/YYYY HH:MM:SS" (NMEA, APRS hour-minute-second stamp) or
+  // "M/D/YYYY HH:MM" (APRS day-hour-minute stamp), in UTC; empty when the
+  // line carries no time.
   FixedText<32> sentTime;
   FixedText<32> receivedTime;  // "M/D/YYYY HH:MM:SS" of the PC clock in UTC
   double latitudeDeg = 0.0;    // north positive
@@ -47,6 +48,9 @@ struct StationEntry {
   double speedKnots = std::numeric_limits<double>::quiet_NaN();
   double altitudeFeet = std::numeric_limits<double>::quiet_NaN();
   int ambiguity = 0;  // trailing position digits left blank, 0..4
+  double radioRangeMiles = std::numeric_limits<double>::quiet_NaN();  // compressed "{s" or "RNGrrrr"
+  FixedText<16> micEMessage;  // Mic-E position comment ("En Route", "Emergency", ...); empty otherwise
+  FixedText<32> deviceName;   // the radio a Mic-E type code names; empty when unknown
 };
 
 inline bool isObjectOrItem(const StationEntry& entry) {

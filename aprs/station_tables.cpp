@@ -24,12 +24,20 @@ void removeRows(std::vector<std::size_t> rows, auto& container) {
 }  // namespace
 
 TableChange PositionTable::addOrUpdate(const StationEntry& entry) {
-  const std::string_view call = entry.sourceCall.view();
-  const auto it = std::lower_bound(rows_.begin(), rows_.end(), call,
-                                   [](const auto& row, std::string_view c) { return row->sourceCall.view() < c; });
+  const std::string_view name = stationName(entry);
+  const auto it = std::lower_bound(rows_.begin(), rows_.end(), name,
+                                   [](const auto& row, std::string_view n) { return stationName(*row) < n; });
   TableChange change;
   change.row = static_cast<std::size_t>(it - rows_.begin());
-  if (it != rows_.end() && (*it)->sourceCall.view() == call) {
+  const bool known = it != rows_.end() && stationName(**it) == name;
+  if (entry.killed) {
+    if (known) {
+      rows_.erase(it);
+      change.kind = TableChange::Removed;
+    }
+    return change;
+  }
+  if (known) {
     const bool tracked = (*it)->tracked;
     **it = entry;
     (*it)->tracked = tracked;

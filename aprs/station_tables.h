@@ -1,10 +1,10 @@
 #pragma once
 // The two tables of stations heard: the last decoded position of every
-// station (one row per callsign) and the list of every distinct callsign.
-// Both are kept sorted by byte order of the callsign (case matters). They
-// tell their view what changed, and when the view is to be refilled as a
-// whole: every time the count passes a threshold that starts at 10 and grows
-// by 10.
+// station, object and item (one row per name: the callsign, or the object's
+// or item's own name) and the list of every distinct callsign. Both are kept
+// sorted by byte order of the name (case matters). They tell their view what
+// changed, and when the view is to be refilled as a whole: every time the
+// count passes a threshold that starts at 10 and grows by 10.
 
 #include <memory>
 #include <string>
@@ -18,15 +18,17 @@ namespace tervane {
 
 // What one addition did to the table.
 struct TableChange {
-  enum Kind { Inserted, Updated, Unchanged } kind = Unchanged;
+  enum Kind { Inserted, Updated, Removed, Unchanged } kind = Unchanged;
   std::size_t row = 0;
   bool refill = false;  // the view is to be emptied and refilled in order
 };
 
 class PositionTable {
  public:
-  // Adds a new station in order, or replaces the known station's row whole
-  // while keeping its tracked flag.
+  // Adds a new station, object or item in order, or replaces the row of
+  // that name whole while keeping its tracked flag. A killed object or item
+  // removes its row instead (Removed, with the row it had; Unchanged when
+  // there was none).
   TableChange addOrUpdate(const StationEntry& entry);
   std::size_t size() const { return rows_.size(); }
   const StationEntry& row(std::size_t i) const { return *rows_[i]; }

@@ -51,10 +51,11 @@ class PositionModel final : public QAbstractTableModel {
     return {};
   }
   QVariant data(const QModelIndex& index, int role) const override {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    // While a removal is announced the table already has one row less.
+    if (role != Qt::DisplayRole || !index.isValid() || static_cast<std::size_t>(index.row()) >= table_.size()) return {};
     const StationEntry& e = table_.row(static_cast<std::size_t>(index.row()));
     switch (index.column()) {
-      case 0: return latin1(e.sourceCall.view());
+      case 0: return latin1(stationName(e));
       case 1: return e.tracked ? QStringLiteral("Yes") : QStringLiteral("No");
       case 2: return latin1(e.sentTime.view());
       case 3: return latin1(e.receivedTime.view());
@@ -71,6 +72,11 @@ class PositionModel final : public QAbstractTableModel {
   }
   void changed(std::size_t row) {
     emit dataChanged(index(static_cast<int>(row), 0), index(static_cast<int>(row), kColumnCount - 1));
+  }
+  void removed(std::size_t row) {
+    beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+    shownRows_ = table_.size();
+    endRemoveRows();
   }
   void refill() {
     beginResetModel();
@@ -151,10 +157,16 @@ void PositionWindow::resetColumns() {
 
 void PositionWindow::addOrUpdate(const StationEntry& entry) {
   const TableChange change = table_.addOrUpdate(entry);
+  // A killed object or item leaves the list; one never shown changes nothing.
+  if (change.kind == TableChange::Removed) {
+    model_->removed(change.row);
+    if (watch_.removed) watch_.removed(std::string(stationName(entry)));
+  }
+  if (change.kind == TableChange::Removed || change.kind == TableChange::Unchanged) return;
   const StationEntry& row = table_.row(change.row);
   if (change.kind == TableChange::Updated && row.tracked && shared_.events.gpsUploadReady.wait(0)) {
     toggleTrack_->setEnabled(false);
-    shared_.waypointBatch.waypoints.assign(1, Waypoint{row.sourceCall, row.latitudeDeg, row.longitudeDeg});
+    shared_.waypointBatch.waypoints.assign(1, Waypoint{stationName(row), row.latitudeDeg, row.longitudeDeg});
     shared_.events.gpsUploadRequest.raise();
   }
   // The views show the tables as they change, row by row. They are never
@@ -205,7 +217,7 @@ void PositionWindow::toggleTrack() {
   for (std::size_t r : rows) {
     if (table_.toggleTracked(r)) {
       const StationEntry& e = table_.row(r);
-      batch.waypoints.push_back(Waypoint{e.sourceCall, e.latitudeDeg, e.longitudeDeg});
+      batch.waypoints.push_back(Waypoint{stationName(e), e.latitudeDeg, e.longitudeDeg});
     }
     model_->changed(r);
     if (watch_.changed) watch_.changed(table_.row(r));

@@ -44,6 +44,9 @@ RunResult runTool(const std::string& arguments, const std::string& input) {
   return result;
 }
 
+// Columns 11 to 17 of a line without a position.
+const std::string kNoReport = "\t\t\t\t\t\t\t0";
+
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -65,19 +68,34 @@ TEST(DecodeTool, PrintsOneTabSeparatedLinePerInputLine) {
       "N0CALL>APRS:!4237.14N/07120.83W-PHG5\t1\n"
       "N1TEST>APRS:$GPRMC,1,A,42\x01" "37.14,N,07120.83,W,,,010124\n"
       "N0CALL>APRS:!4237.14N/07120.83W-" + std::string(3000, 'x') + "\n"
+      "N1TEST>S32UVT:`(_fn\"Oj/]\"4T}=\n"
+      "N1TEST>APRS:;LEADER   _092345z4903.50N/07201.75W>088/036\n"
+      "N1TEST>APRS:=4903.  N/07201.  W-\n"
       "last line without newline>APRS:x";
   const RunResult run = runTool("--now 2024-06-15T00:05:09Z", input);
   ASSERT_EQ(run.exitCode, 0);
   const std::vector<std::string> expected = {
-      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t\t6/15/2024 00:05:09",
-      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t6/14/2024 23:45\t5132\t6/15/2024 00:05:09",
-      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t",
-      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t",
-      "1\t1\tN0CALL\t48.117300 N\t 11.516667 E\t48.117300\t11.516667\t3/23/2094 12:35:19\t\t6/15/2024 00:05:09",
-      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t5?1\t6/15/2024 00:05:09",
-      "1\t1\tN1TEST\t 0.700000 N\t 71.347167 W\t0.700000\t-71.347167\t1/1/2024 00:00:01\t\t6/15/2024 00:05:09",
-      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t\t6/15/2024 00:05:09",
-      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t",
+      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t\t6/15/2024 00:05:09"
+      "\tplain\t\t/>\t\t\t\t0",
+      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t6/14/2024 23:45\t5132\t6/15/2024 00:05:09"
+      "\tplain\t\t/#\t\t\t\t0",
+      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t" + kNoReport,
+      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t" + kNoReport,
+      "1\t1\tN0CALL\t48.117300 N\t 11.516667 E\t48.117300\t11.516667\t3/23/2094 12:35:19\t\t6/15/2024 00:05:09"
+      "\tnmea\t\t\t84.4\t22.4\t\t0",
+      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t5?1\t6/15/2024 00:05:09"
+      "\tplain\t\t/-\t\t\t\t0",
+      "1\t1\tN1TEST\t 0.700000 N\t 71.347167 W\t0.700000\t-71.347167\t1/1/2024 00:00:01\t\t6/15/2024 00:05:09"
+      "\tnmea\t\t\t\t\t\t0",
+      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t\t6/15/2024 00:05:09"
+      "\tplain\t\t/-\t\t\t\t0",
+      "1\t1\tN1TEST\t33.427333 N\t112.129000 W\t33.427333\t-112.129000\t\t\t6/15/2024 00:05:09"
+      "\tmic-e\t\t/j\t251.0\t20.0\t200.1\t0",
+      "1\t1\tN1TEST\t49.058333 N\t 72.029167 W\t49.058333\t-72.029167\t6/14/2024 23:45\t\t6/15/2024 00:05:09"
+      "\tobject\tLEADER\t/>\t88.0\t36.0\t\t0",
+      "1\t1\tN1TEST\t49.058333 N\t 72.025000 W\t49.058333\t-72.025000\t\t\t6/15/2024 00:05:09"
+      "\tplain\t\t/-\t\t\t\t2",
+      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t" + kNoReport,
   };
   EXPECT_EQ(linesOf(run.out), expected);
 }
@@ -101,10 +119,12 @@ TEST(DecodeTool, LinesAcrossReadBlocksDecodeWhole) {
   const RunResult run = runTool("--now 2024-06-15T12:00:00Z", input);
   ASSERT_EQ(run.exitCode, 0);
   const std::vector<std::string> expected = {
-      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t5132\t6/15/2024 12:00:00",
-      "1\t1\tW1AW\t49.058333 S\t 72.029167 E\t-49.058333\t72.029167\t6/15/2024 23:45\t\t6/15/2024 12:00:00",
-      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t",
-      "1\t0\tN1TEST\t\t\t0.000000\t0.000000\t\t\t",
+      "1\t1\tN0CALL\t42.619000 N\t 71.347167 W\t42.619000\t-71.347167\t\t5132\t6/15/2024 12:00:00"
+      "\tplain\t\t/-\t\t\t\t0",
+      "1\t1\tW1AW\t49.058333 S\t 72.029167 E\t-49.058333\t72.029167\t6/15/2024 23:45\t\t6/15/2024 12:00:00"
+      "\tplain\t\t/>\t\t\t\t0",
+      "0\t0\t\t\t\t0.000000\t0.000000\t\t\t" + kNoReport,
+      "1\t0\tN1TEST\t\t\t0.000000\t0.000000\t\t\t" + kNoReport,
   };
   const std::vector<std::string> out = linesOf(run.out);
   ASSERT_EQ(out.size(), count);
@@ -116,7 +136,7 @@ TEST(DecodeTool, LinesAcrossReadBlocksDecodeWhole) {
 TEST(DecodeTool, ControlBytesInInvalidLinesStayOnOneLine) {
   const RunResult run = runTool("--now=2024-06-15T12:00:00Z", "N0CALL>APRS:$GPRMC,1,A,\x7f\x02\r,N,,\n");
   ASSERT_EQ(run.exitCode, 0);
-  EXPECT_EQ(linesOf(run.out), std::vector<std::string>{"1\t0\tN0CALL\t???\t\t0.000000\t0.000000\t\t\t"});
+  EXPECT_EQ(linesOf(run.out), std::vector<std::string>{"1\t0\tN0CALL\t???\t\t0.000000\t0.000000\t\t\t" + kNoReport});
 }
 
 TEST(DecodeTool, OptionsAndExitStatus) {

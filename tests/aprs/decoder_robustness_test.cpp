@@ -1,7 +1,9 @@
 // Random and mutated monitor lines: the decoder must stay inside its buffers
 // (run this under ASan+UBSan) and its record must stay self-consistent. The
 // plain-text position search is also checked against a direct, quadratic
-// reading of the numeric-run definition.
+// reading of the numeric-run definition: wherever it finds a position, that
+// position is the result (objects and items aside), and only where it finds
+// none may a packed form give one.
 
 #include <gtest/gtest.h>
 
@@ -34,9 +36,15 @@ const std::vector<std::string> kTemplates = {
     "N0CALL>APRS::N1TEST   :hello{01\r\n",
     "cmd:cmd:\r\n",
     "VK2ABC>APRS:;OBJECT   *092345z3330.00S/15115.00E-\r\n",
+    "N1TEST>APRS:)AID #2!4903.50N/07201.75W!\r\n",
+    "N1TEST>APRS:!/5L!!<*e7>7P[\r\n",
+    "N1TEST>APRS:@092345z/5L!!<*e7>{?!\r\n",
+    "N1TEST>TRRQ6Q:`c[QoFO>/]\"4T}=\r\n",
+    "N1TEST>APRS:=4903.5 N/07201.75W-\r\n",
+    "N1TEST>APRS:$GPGLL,4916.45,N,12311.12,W,225444,A*31\r\n",
 };
 
-const std::string kAlphabet = "0123456789.NSEWzZ>}:$,/- cmdPHGPRMCGA\r\nN0CALL";
+const std::string kAlphabet = "0123456789.NSEWzZ>}:$,/- cmdPHGPRMCGA\r\nN0CALL`'!=@;)_*h{|";
 // Mostly digits and dots, to reach every shape of numeric run.
 const std::string kNumericAlphabet = "0123456789012345678901234567890123456789....NSEWzZ/";
 
@@ -169,6 +177,21 @@ const CalendarTime kClocks[] = {
     {2023, 12, 31, 23, 59, 59, 0},
 };
 
+// The information field's first character, behind any prompt and
+// third-party headers; '\0' when the line has none.
+char dataType(std::string_view working) {
+  const std::size_t prompt = working.rfind("cmd:");
+  std::string_view rest = prompt == std::string_view::npos ? working : working.substr(prompt + 4);
+  for (;;) {
+    const std::size_t close = rest.find('>');
+    const std::size_t colon = close == std::string_view::npos ? close : rest.find(':', close + 1);
+    if (colon == std::string_view::npos || colon + 1 >= rest.size()) return '\0';
+    rest = rest.substr(colon + 1);
+    if (rest.front() != '}') return rest.front();
+    rest.remove_prefix(1);
+  }
+}
+
 void checkEntry(const std::string& line, const CalendarTime& now, const StationEntry& e) {
   const std::string_view kept = std::string_view(line).substr(0, std::min(line.find('\0'), std::size_t{1029}));
   ASSERT_EQ(e.receivedLine.view(), kept);
@@ -207,22 +230,44 @@ void checkEntry(const std::string& line, const CalendarTime& now, const StationE
     std::snprintf(received, sizeof received, "%d/%d/%d %02d:%02d:%02d", now.month, now.day, now.year, now.hour,
                   now.minute, now.second);
     ASSERT_EQ(e.receivedTime.view(), received);
+    ASSERT_NE(e.reportKind, ReportKind::None);
+    ASSERT_EQ(isObjectOrItem(e), !e.objectName.empty());
+    ASSERT_TRUE(e.ambiguity >= 0 && e.ambiguity <= 4);
   } else {
     ASSERT_EQ(e.latitudeDeg, 0.0);
     ASSERT_EQ(e.longitudeDeg, 0.0);
     ASSERT_TRUE(e.sentTime.empty());
     ASSERT_TRUE(e.receivedTime.empty());
+    ASSERT_EQ(e.reportKind, ReportKind::None);
+    ASSERT_TRUE(e.objectName.empty());
+    ASSERT_FALSE(e.killed);
+  }
+  if (e.positionValid && e.reportKind != ReportKind::Plain && e.reportKind != ReportKind::Nmea) {
+    // The packed forms give positions on the globe.
+    ASSERT_LE(std::fabs(e.latitudeDeg), 90.0);
+    ASSERT_LE(std::fabs(e.longitudeDeg), 180.0);
   }
 
   const bool nmea = kept.find("$GPRMC") != std::string_view::npos || kept.find("$GPGGA") != std::string_view::npos;
   if (!e.callsignFound || nmea) return;
-  const RawAprsPosition raw = referenceScan(working);
-  ASSERT_EQ(e.positionValid, !raw.latitude.empty() && !raw.longitude.empty());
-  if (!e.positionValid) {
-    ASSERT_EQ(e.latitudeText.view(), cut(raw.latitude));
-    ASSERT_EQ(e.longitudeText.view(), cut(raw.longitude));
+  const char type = dataType(working);
+  if (type == ';' || type == ')') {
+    // An object's position is never the sender's.
+    ASSERT_TRUE(!e.positionValid || isObjectOrItem(e));
     return;
   }
+  ASSERT_FALSE(isObjectOrItem(e));
+  const RawAprsPosition raw = referenceScan(working);
+  if (raw.latitude.empty() || raw.longitude.empty()) {
+    if (!e.positionValid) {
+      ASSERT_EQ(e.latitudeText.view(), cut(raw.latitude));
+      ASSERT_EQ(e.longitudeText.view(), cut(raw.longitude));
+    }
+    return;
+  }
+  ASSERT_TRUE(e.positionValid);
+  ASSERT_EQ(e.reportKind, ReportKind::Plain);
+  ASSERT_EQ(e.ambiguity, 0);
   ASSERT_EQ(e.northSouth, raw.northSouth);
   ASSERT_EQ(e.eastWest, raw.eastWest);
   ASSERT_DOUBLE_EQ(std::fabs(e.latitudeDeg), referenceDegrees(cut(raw.latitude)));

@@ -1,5 +1,6 @@
 // Inputs found by fuzzing the packet decoder, kept as regression cases: NMEA
-// coordinate fields read as strtod reads them, whatever the locale.
+// coordinate fields read as strtod reads them, whatever the locale, and
+// nothing of one report stays with the next.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,6 +45,24 @@ TEST(PacketDecoderRegression, CoordinatesThatUnderflowReadAsZero) {
     EXPECT_DOUBLE_EQ(e.latitudeDeg, r.latitudeDeg);
     EXPECT_EQ(e.latitudeText.view(), r.latitudeText);
   }
+}
+
+TEST(PacketDecoderRegression, AnObjectLineGivingNoPositionKeepsNothingOfTheLineBefore) {
+  // Fuzz finding: the hemisphere letters of a decoded object stayed with a
+  // broken item that followed it.
+  const FixedClock clock(1704110400);
+  PacketDecoder decoder(clock);
+  decoder.beginLine("N0CALL>APRS:;LEADER   _292345z/5L!!<*e7>7P[\r\n");
+  decoder.decode();
+  ASSERT_TRUE(decoder.entry().positionValid);
+  decoder.beginLine("N1NNET>APRS:)AID #1TE");
+  decoder.decode();
+  const StationEntry& e = decoder.entry();
+  EXPECT_FALSE(e.positionValid);
+  EXPECT_EQ(e.northSouth, '\0');
+  EXPECT_EQ(e.eastWest, '\0');
+  EXPECT_FALSE(e.killed);
+  EXPECT_TRUE(e.objectName.empty());
 }
 
 }  // namespace

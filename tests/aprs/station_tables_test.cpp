@@ -56,6 +56,70 @@ TEST(PositionTable, AnUpdateReplacesTheRowButKeepsPlaceAndTracked) {
   EXPECT_FALSE(t.row(2).tracked);  // a new row starts untracked
 }
 
+StationEntry object(const char* name, const char* sender, ReportKind kind = ReportKind::Object, bool killed = false) {
+  StationEntry e = entry(sender);
+  e.reportKind = kind;
+  e.objectName = name;
+  e.killed = killed;
+  return e;
+}
+
+std::vector<std::string> names(const PositionTable& t) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < t.size(); ++i) out.emplace_back(stationName(t.row(i)));
+  return out;
+}
+
+TEST(PositionTable, ObjectsAndItemsHaveRowsOfTheirOwnUntilKilled) {
+  struct Row {
+    const char* name;
+    StationEntry entry;
+    TableChange::Kind kind;
+    std::size_t row;
+    std::vector<std::string> names;
+  };
+  const Row kRows[] = {
+      {"the sender's own position", entry("N1NET"), TableChange::Inserted, 0, {"N1NET"}},
+      {"an object from the same sender is a row of its own",
+       object("LEADER", "N1NET"),
+       TableChange::Inserted,
+       0,
+       {"LEADER", "N1NET"}},
+      {"an item likewise",
+       object("AID #2", "N1NET", ReportKind::Item),
+       TableChange::Inserted,
+       0,
+       {"AID #2", "LEADER", "N1NET"}},
+      {"another station taking the object over updates its row",
+       object("LEADER", "W1XYZ"),
+       TableChange::Updated,
+       1,
+       {"AID #2", "LEADER", "N1NET"}},
+      {"a killed object leaves",
+       object("LEADER", "N1NET", ReportKind::Object, true),
+       TableChange::Removed,
+       1,
+       {"AID #2", "N1NET"}},
+      {"killing it again changes nothing",
+       object("LEADER", "N1NET", ReportKind::Object, true),
+       TableChange::Unchanged,
+       1,
+       {"AID #2", "N1NET"}},
+      {"a killed item leaves", object("AID #2", "N1NET", ReportKind::Item, true), TableChange::Removed, 0, {"N1NET"}},
+      {"the sender's row stays throughout", entry("N1NET", "", 2.0), TableChange::Updated, 0, {"N1NET"}},
+  };
+  PositionTable t;
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.name);
+    const TableChange change = t.addOrUpdate(row.entry);
+    EXPECT_EQ(change.kind, row.kind);
+    EXPECT_EQ(change.row, row.row);
+    EXPECT_EQ(names(t), row.names);
+  }
+  EXPECT_EQ(t.row(0).sourceCall, "N1NET");
+  EXPECT_DOUBLE_EQ(t.row(0).latitudeDeg, 2.0);
+}
+
 TEST(StationTables, RefillAtTheNinthAndNineteenthAddition) {
   PositionTable t;
   StationList l;
@@ -97,8 +161,8 @@ TEST(StationList, ListsEachCallsignOnce) {
 }
 
 TEST(QslTexts, NamesEverySelectedStationInOrder) {
-  EXPECT_EQ(qslTexts({"N0CALL", "N1TEST", "W1ABC"}),
-            (std::vector<std::string>{"\x03" "conv\rQSL N0CALL N1TEST W1ABC \r"}));
+  EXPECT_EQ(qslTexts({"N0CALL", "N1TEST", "W1ABC"}), (std::vector<std::string>{"\x03"
+                                                                               "conv\rQSL N0CALL N1TEST W1ABC \r"}));
   EXPECT_TRUE(qslTexts({}).empty());
 
   std::vector<std::string> many;
@@ -108,7 +172,10 @@ TEST(QslTexts, NamesEverySelectedStationInOrder) {
   std::string joined;
   for (const std::string& t : texts) {
     EXPECT_LE(t.size(), 255u);
-    ASSERT_EQ(t.rfind("\x03" "conv\rQSL ", 0), 0u);
+    ASSERT_EQ(t.rfind("\x03"
+                      "conv\rQSL ",
+                      0),
+              0u);
     EXPECT_EQ(t.back(), '\r');
     joined += t.substr(10, t.size() - 11);
   }

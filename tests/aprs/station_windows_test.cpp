@@ -59,6 +59,32 @@ class StationWindowsTest : public QObject {
     QCOMPARE(m->index(0, 6).data().toString(), QStringLiteral("5132"));
   }
 
+  void objectsShowUnderTheirNamesAndLeaveWhenKilled() {
+    Coordination shared;
+    PositionWindow w(shared);
+    StationEntry leader = entry("N1NET");
+    leader.reportKind = ReportKind::Object;
+    leader.objectName = "LEADER";
+    StationEntry zulu = leader;
+    zulu.objectName = "ZULU";
+    for (const StationEntry& e : {entry("N1NET"), leader, zulu}) w.addOrUpdate(e);
+    QAbstractItemModel* m = w.view()->model();
+    QCOMPARE(m->rowCount(), 3);
+    QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("LEADER"));
+    QCOMPARE(m->index(1, 0).data().toString(), QStringLiteral("N1NET"));
+    selectRows(w.view(), {2});
+    leader.killed = true;
+    w.addOrUpdate(leader);
+    QCOMPARE(m->rowCount(), 2);
+    QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("N1NET"));
+    QCOMPARE(m->index(1, 0).data().toString(), QStringLiteral("ZULU"));
+    const QModelIndexList selected = w.view()->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.front().row(), 1);  // the selection stays on ZULU
+    w.addOrUpdate(leader);                // a kill for a name no longer shown
+    QCOMPARE(m->rowCount(), 2);
+  }
+
   // New stations keep the operator's column widths and selection, however
   // many arrive: refilling the view every few stations would drop both.
   void newStationsKeepTheOperatorsWidthsAndSelection() {

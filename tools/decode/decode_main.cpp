@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,7 +30,7 @@ constexpr std::string_view kUsage =
     "from standard input, one per line, any bytes. A line ends at LF; the LF and\n"
     "any CRs before it are removed and CR LF is put back, as the TNC delivers a\n"
     "line. Each line goes through the APRS packet decoder and gives one output\n"
-    "line of ten tab-separated columns:\n"
+    "line of seventeen tab-separated columns:\n"
     "\n"
     "   1 callsignFound   1 when a valid source callsign was found, else 0\n"
     "   2 positionValid   1 when a position was decoded, else 0\n"
@@ -43,6 +44,16 @@ constexpr std::string_view kUsage =
     "   9 phgDigits       up to 4 characters after the first \"PHG\"\n"
     "  10 receivedTime    reception time, M/D/YYYY HH:MM:SS UTC (empty when no\n"
     "                     position was decoded)\n"
+    "  11 reportKind      the form the position came in: plain, nmea, mic-e,\n"
+    "                     compressed, object or item (empty when none)\n"
+    "  12 objectName      name of the object or item (column 3 stays the station\n"
+    "                     that sent it); empty for other reports\n"
+    "  13 symbol          symbol table and symbol code, two characters\n"
+    "  14 courseDeg       course in degrees (\"%.1f\")\n"
+    "  15 speedKnots      speed in knots (\"%.1f\")\n"
+    "  16 altitudeFeet    altitude in feet (\"%.1f\")\n"
+    "  17 ambiguity       position digits the sender left blank, 0-4\n"
+    "Columns 13 to 16 are empty when the report does not give them.\n"
     "\n"
     "Control characters (bytes 0x00-0x1F and 0x7F) inside printed texts are\n"
     "shown as '?', so every input line gives exactly one output line.\n"
@@ -97,9 +108,16 @@ class Output {
     size_ += text.size();
   }
 
-  void degrees(double value) {
+  void degrees(double value) { fixed(value, 6); }
+
+  // Empty for an absent (NaN) value.
+  void optional(double value) {
+    if (!std::isnan(value)) fixed(value, 1);
+  }
+
+  void fixed(double value, int decimals) {
     char digits[400];
-    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6);
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
     if (ec == std::errc()) raw(std::string_view(digits, static_cast<std::size_t>(end - digits)));
   }
 
@@ -112,6 +130,19 @@ class Output {
   std::unique_ptr<char[]> buffer_;
   std::size_t size_ = 0;
 };
+
+std::string_view reportKindName(tervane::ReportKind kind) {
+  switch (kind) {
+    case tervane::ReportKind::Plain: return "plain";
+    case tervane::ReportKind::Nmea: return "nmea";
+    case tervane::ReportKind::MicE: return "mic-e";
+    case tervane::ReportKind::Compressed: return "compressed";
+    case tervane::ReportKind::Object: return "object";
+    case tervane::ReportKind::Item: return "item";
+    case tervane::ReportKind::None: break;
+  }
+  return "";
+}
 
 void printEntry(Output& out, const StationEntry& e) {
   out.raw(e.callsignFound ? '1' : '0');
@@ -133,6 +164,23 @@ void printEntry(Output& out, const StationEntry& e) {
   out.text(e.phgDigits.view());
   out.raw('\t');
   out.text(e.receivedTime.view());
+  out.raw('\t');
+  out.raw(reportKindName(e.reportKind));
+  out.raw('\t');
+  out.text(e.objectName.view());
+  out.raw('\t');
+  if (e.symbolTable != '\0' && e.symbolCode != '\0') {
+    out.text(std::string_view(&e.symbolTable, 1));
+    out.text(std::string_view(&e.symbolCode, 1));
+  }
+  out.raw('\t');
+  out.optional(e.courseDeg);
+  out.raw('\t');
+  out.optional(e.speedKnots);
+  out.raw('\t');
+  out.optional(e.altitudeFeet);
+  out.raw('\t');
+  out.raw(static_cast<char>('0' + std::clamp(e.ambiguity, 0, 4)));
   out.raw('\n');
 }
 
