@@ -36,6 +36,14 @@ QComboBox* makeList(QWidget* parent, const QStringList& entries, int index) {
   return list;
 }
 
+// An editable drop-down list whose text field shows exactly what the operator
+// types: no inline completion, and typing never adds an entry.
+void makeTypedTextStay(QComboBox* list) {
+  list->setEditable(true);
+  list->setInsertPolicy(QComboBox::NoInsert);
+  list->setCompleter(nullptr);
+}
+
 QPushButton* addOkCancel(QDialog* dialog, QBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(dialog);
   QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
@@ -68,8 +76,7 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   QStringList models;
   for (const char* m : kTncModelNames) models << QString::fromLatin1(m);
   model_ = makeList(this, models, edit_.model);
-  model_->setEditable(true);
-  model_->setInsertPolicy(QComboBox::NoInsert);
+  makeTypedTextStay(model_);
   if (model_->currentIndex() < 0) model_->setEditText(QString());
   baud_ = makeList(this, {QStringLiteral("1200"), QStringLiteral("4800"), QStringLiteral("9600")}, edit_.baudIndex);
   port_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")},
@@ -208,8 +215,7 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
   nickname_ = new QComboBox(this);
-  nickname_->setEditable(true);
-  nickname_->setInsertPolicy(QComboBox::NoInsert);
+  makeTypedTextStay(nickname_);
   nickname_->setMinimumWidth(260);
   address_ = new QLineEdit(this);
   grid->addWidget(new QLabel(QStringLiteral("Nickname:"), this), 0, 0);
@@ -237,7 +243,9 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
     if (edit_.selected >= 0 && edit_.selected < kAddressBookSlots)
       edit_.addresses[static_cast<std::size_t>(edit_.selected)] = t.toLatin1().toStdString();
   });
-  connect(nickname_, &QComboBox::editTextChanged, this, [this](const QString& t) {
+  // Only typing renames the selected entry; choosing from the list changes
+  // the text too, but selects another entry instead.
+  connect(nickname_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) {
     const int i = edit_.selected;
     if (i < 0 || i >= kAddressBookSlots) return;
     edit_.nicknames[static_cast<std::size_t>(i)] = t.toLatin1().toStdString();
