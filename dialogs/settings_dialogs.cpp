@@ -123,9 +123,9 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   connect(interval_, &QLineEdit::textChanged, this,
           [this](const QString& t) { edit_.intervalMinutes = leadingNumber(bytesOf(t, kNumberFieldChars)); });
   connect(unproto_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { edit_.unproto = bytesOf(t, kTextSettingChars); });
+          [this](const QString& t) { edit_.unproto = bytesOf(t, kUnprotoCopyChars); });
   connect(via_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kTextSettingChars); });
+          [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kUnprotoCopyChars); });
   ok_ = addOkCancel(this, layout);
 }
 

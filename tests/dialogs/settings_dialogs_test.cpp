@@ -83,6 +83,40 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(d.edit().model, 3);  // typing without picking an entry changes nothing
   }
 
+  // The dialog's copy holds 31 characters of the unproto destination and
+  // path and 63 of the comment, whether the text is stored or typed.
+  void tncTextsKeepTheCopysCapacity_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("stored UNPROTO") << QStringLiteral("unproto") << true << 31;
+    QTest::newRow("typed UNPROTO") << QStringLiteral("unproto") << false << 31;
+    QTest::newRow("stored UNPROTO VIA") << QStringLiteral("via") << true << 31;
+    QTest::newRow("typed UNPROTO VIA") << QStringLiteral("via") << false << 31;
+    QTest::newRow("typed beacon message") << QStringLiteral("message") << false << 63;
+  }
+
+  void tncTextsKeepTheCopysCapacity() {
+    QFETCH(QString, field);
+    QFETCH(bool, stored);
+    QFETCH(int, kept);
+    const std::string longText = "WIDE1-1,WIDE2-2,N0CALL-10,K1ABC-15,W1XYZ-7,AB1CD-12,EXTRA-999";
+    QVERIFY(longText.size() == 61);
+    StationSettings s;
+    if (stored) (field == QLatin1String("unproto") ? s.unproto : s.unprotoVia) = longText;
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    QLineEdit* edit = field == QLatin1String("unproto") ? d.unprotoField()
+                      : field == QLatin1String("via")   ? d.unprotoViaField()
+                                                        : d.messageField();
+    if (!stored) edit->setText(QString::fromStdString(longText + longText));
+    const std::string& copy = field == QLatin1String("unproto") ? d.edit().unproto
+                              : field == QLatin1String("via")   ? d.edit().unprotoVia
+                                                                : d.edit().comment;
+    QCOMPARE(copy, (longText + longText).substr(0, static_cast<std::size_t>(kept)));
+    if (stored) QCOMPARE(edit->text().toStdString(), copy);  // the field shows what OK stores
+  }
+
   void stationDialogFormatsAndReads() {
     StationSettings s;
     s.latitude = "42.3601";
