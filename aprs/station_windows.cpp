@@ -1,5 +1,6 @@
 #include "aprs/station_windows.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -7,9 +8,11 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace tervane {
@@ -121,6 +124,9 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
   view_->setShowGrid(false);
   view_->setWordWrap(false);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+  view_->horizontalHeader()->setStretchLastSection(true);
+  advancePx_.fill(-1);
+  textMarginPx_ = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
   resetColumns();
 
   const auto button = [this](const char* caption) {
@@ -143,8 +149,38 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
 
 PositionWindow::~PositionWindow() = default;
 
+// The designed widths are where the columns start; a column is made wider
+// where its title or a text it shows would not fit, so that no text is cut.
 void PositionWindow::resetColumns() {
-  for (int c = 0; c < kColumnCount; ++c) view_->setColumnWidth(c, kPositionColumns[c].widthPx);
+  const QHeaderView* header = view_->horizontalHeader();
+  for (int c = 0; c < kColumnCount; ++c) {
+    view_->setColumnWidth(c, std::max({kPositionColumns[c].widthPx, header->sectionSizeHint(c),
+                                       widestTextPx_[static_cast<std::size_t>(c)]}));
+  }
+}
+
+// The width of a Latin-1 text as the sum of its characters' advances, which
+// leaves out only kerning and costs far less than laying the text out.
+int PositionWindow::textWidthPx(const QString& text) {
+  qreal widthPx = 0;
+  for (QChar c : text) {
+    qreal& advancePx = advancePx_[static_cast<std::size_t>(c.unicode() & 0xFF)];
+    if (advancePx < 0) advancePx = QFontMetricsF(view_->font()).horizontalAdvance(c);
+    widthPx += advancePx;
+  }
+  return static_cast<int>(std::ceil(widthPx));
+}
+
+// Only a text wider than any before widens its column, so a column the
+// operator has narrowed stays as it is.
+void PositionWindow::widenColumnsFor(std::size_t row) {
+  for (int c = 0; c < kColumnCount; ++c) {
+    const int neededPx = textWidthPx(model_->index(static_cast<int>(row), c).data().toString()) + textMarginPx_;
+    int& widestPx = widestTextPx_[static_cast<std::size_t>(c)];
+    if (neededPx <= widestPx) continue;
+    widestPx = neededPx;
+    if (view_->columnWidth(c) < neededPx) view_->setColumnWidth(c, neededPx);
+  }
 }
 
 void PositionWindow::addOrUpdate(const StationEntry& entry) {
@@ -156,12 +192,15 @@ void PositionWindow::addOrUpdate(const StationEntry& entry) {
     shared_.events.gpsUploadRequest.raise();
   }
   if (change.refill) {
-    resetColumns();
     model_->refill();
+    widenColumnsFor(change.row);
+    resetColumns();
   } else if (change.kind == TableChange::Inserted) {
     model_->inserted(change.row);
+    widenColumnsFor(change.row);
   } else {
     model_->changed(change.row);
+    widenColumnsFor(change.row);
   }
 }
 
@@ -202,6 +241,7 @@ void PositionWindow::deleteSelected() {
 
 void PositionWindow::clearAll() {
   table_.clear();
+  widestTextPx_.fill(0);
   model_->refill();
 }
 

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -48,10 +49,16 @@ class PositionWindow : public QDialog {
  private:
   std::vector<std::size_t> selectedRows() const;
   void resetColumns();
+  void widenColumnsFor(std::size_t row);
+  int textWidthPx(const QString& text);
   void layoutControls();
 
   Coordination& shared_;
   PositionTable table_;
+  // The widest text each column has had to show since the last Clear.
+  std::array<int, 7> widestTextPx_{};
+  int textMarginPx_ = 0;                 // room the list leaves around a text
+  std::array<qreal, 256> advancePx_{};  // advance of each Latin-1 character, -1 until measured
   PositionModel* model_ = nullptr;
   QTableView* view_ = nullptr;
   QPushButton* toggleTrack_ = nullptr;
