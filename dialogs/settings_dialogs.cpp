@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,6 +36,14 @@ QComboBox* makeList(QWidget* parent, const QStringList& entries, int index) {
   list->addItems(entries);
   list->setCurrentIndex(index >= 0 && index < entries.size() ? index : -1);
   return list;
+}
+
+// The width of a one-line field that shows chars characters of ordinary text.
+int fieldWidthForChars(const QLineEdit* field, int chars) {
+  const QFontMetrics metrics(field->font());
+  const int framePx = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+  const QMargins text = field->textMargins();
+  return metrics.horizontalAdvance(QLatin1Char('x')) * chars + 2 * framePx + text.left() + text.right() + 4;
 }
 
 // An editable drop-down list whose text field shows exactly what the operator
@@ -114,6 +124,8 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   interval_ = new QLineEdit(latin1(textf("%7.2f", edit_.intervalMinutes)), this);
   unproto_ = new QLineEdit(latin1(edit_.unproto), this);
   via_ = new QLineEdit(latin1(edit_.unprotoVia), this);
+  // The beacon message field shows a whole message of the longest kept length.
+  message_->setMinimumWidth(fieldWidthForChars(message_, kTextSettingChars));
   addRow("Beacon Message:", message_);
   addRow("Beacon Interval:", interval_, "Minutes");
   addRow("UNPROTO", unproto_);

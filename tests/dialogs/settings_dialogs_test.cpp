@@ -49,6 +49,19 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(d.unprotoViaField()->text(), QStringLiteral("RELAY, WIDE"));
   }
 
+  void beaconMessageFieldShowsAWholeMessage() {
+    StationSettings s;
+    s.message = "TervaneAPRS fixed station in Boston MA, monitoring 144.390 MHz";
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QLineEdit* field = d.messageField();
+    const QMargins text = field->textMargins();
+    const int roomPx = field->contentsRect().width() - text.left() - text.right();
+    QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) < roomPx,
+             qPrintable(QStringLiteral("%1 px of room").arg(roomPx)));
+  }
+
   void mobileStationCannotChooseTheTncBeacon() {
     StationSettings s;
     s.mobile = 1;
