@@ -377,8 +377,33 @@ void MainConsole::showAbout() {
 
 void MainConsole::exitProgram() { close(); }
 
+bool MainConsole::settingsSavedOrLetGo() {
+  if (!commands_.saveSettings) return true;
+  settings_.textFilePath = shared_.values.captureDirectory();
+  const std::string problem = commands_.saveSettings();
+  if (problem.empty()) return true;
+  QMessageBox box(this);
+  box.setWindowTitle(QStringLiteral("Settings Not Saved"));
+  box.setIcon(QMessageBox::Warning);
+  box.setText(QStringLiteral("The settings could not be saved to %1.").arg(QString::fromLocal8Bit(problem.c_str())));
+  box.setInformativeText(
+      QStringLiteral("Exit anyway and lose the changes of this run, or go back to the program and exit again once "
+                     "the settings can be saved?"));
+  QPushButton* exitAnyway = box.addButton(QStringLiteral("Exit Anyway"), QMessageBox::DestructiveRole);
+  QPushButton* goBack = box.addButton(QStringLiteral("Go Back"), QMessageBox::RejectRole);
+  box.setDefaultButton(goBack);
+  box.setEscapeButton(goBack);
+  box.exec();
+  return box.clickedButton() == exitAnyway;
+}
+
 void MainConsole::closeEvent(QCloseEvent* event) {
   if (!exiting_) {
+    // Saving comes first, so that going back finds the program as it was.
+    if (!settingsSavedOrLetGo()) {
+      event->ignore();
+      return;
+    }
     exiting_ = true;
     actions_.at("tncClose")->trigger();
     call(commands_.beforeExit);

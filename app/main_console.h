@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "base/coordination.h"
 #include "base/station_settings.h"
@@ -46,6 +47,9 @@ struct ConsoleCommands {
   std::function<void()> kepFile;
   std::function<void()> selectSatellites;
   std::function<void()> beforeExit;
+  // Saves the settings when the operator exits; returns where and why that
+  // failed ("FILE: REASON"), or an empty text when they were saved.
+  std::function<std::string()> saveSettings;
 };
 
 enum class CaptureState { Idle, Capturing, Paused };
@@ -105,6 +109,9 @@ class MainConsole : public QMainWindow {
   void onTimeTag();
   void onClearText();
   void setCaptureState(CaptureState state);
+  // Saves the settings at exit; when that fails, asks whether to exit
+  // anyway. False means the operator goes back to the program.
+  bool settingsSavedOrLetGo();
   void chooseFilterMode(const QString& item, AutoResetEvent& event);
   QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
   static void call(const std::function<void()>& hook) {
