@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,7 @@ namespace tervane {
 namespace {
 
 constexpr int kInputLineCapacity = 1023;  // bytes of one typed line, CR included
+constexpr int kTitleBarButtonsPx = 160;   // a window manager's icon, buttons and padding around a caption
 
 QString latin1(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -362,12 +364,17 @@ bool MainConsole::askDeviceOpenError() {
 void MainConsole::showAbout() {
   QDialog about(this);
   about.setWindowTitle(QStringLiteral("About TervaneAPRS"));
+  // Wide enough for the whole caption beside the title bar's icon and buttons.
+  QFont captionFont = about.font();
+  captionFont.setBold(true);
+  about.setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(about.windowTitle()) + kTitleBarButtonsPx);
   auto* layout = new QVBoxLayout(&about);
   auto* row = new QHBoxLayout;
   auto* icon = new QLabel(&about);
   icon->setPixmap(windowIcon().pixmap(48, 48));
   row->addWidget(icon);
   row->addWidget(new QLabel(QStringLiteral("TervaneAPRS Version 1.0"), &about));
+  row->addStretch(1);
   layout->addLayout(row);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
   connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
