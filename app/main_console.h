@@ -109,10 +109,10 @@ class MainConsole : public QMainWindow {
   void onTimeTag();
   void onClearText();
   void setCaptureState(CaptureState state);
+  void chooseFilterMode(const QString& item, AutoResetEvent& event);
   // Saves the settings at exit; when that fails, asks whether to exit
   // anyway. False means the operator goes back to the program.
   bool settingsSavedOrLetGo();
-  void chooseFilterMode(const QString& item, AutoResetEvent& event);
   QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
   static void call(const std::function<void()>& hook) {
     if (hook) hook();

@@ -127,6 +127,19 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
   view_->horizontalHeader()->setStretchLastSection(true);
   advancePx_.fill(-1);
   textMarginPx_ = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
+  // Every row the list shows, new or changed, may widen the columns; a list
+  // filled anew starts again from the texts it shows.
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+    for (int r = first; r <= last; ++r) widenColumnsFor(r);
+  });
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
+    for (int r = from.row(); r <= to.row(); ++r) widenColumnsFor(r);
+  });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    widestTextPx_.fill(0);
+    for (int r = 0; r < model_->rowCount({}); ++r) widenColumnsFor(r);
+    resetColumns();
+  });
   resetColumns();
 
   const auto button = [this](const char* caption) {
@@ -173,9 +186,9 @@ int PositionWindow::textWidthPx(const QString& text) {
 
 // Only a text wider than any before widens its column, so a column the
 // operator has narrowed stays as it is.
-void PositionWindow::widenColumnsFor(std::size_t row) {
+void PositionWindow::widenColumnsFor(int row) {
   for (int c = 0; c < kColumnCount; ++c) {
-    const int neededPx = textWidthPx(model_->index(static_cast<int>(row), c).data().toString()) + textMarginPx_;
+    const int neededPx = textWidthPx(model_->index(row, c).data().toString()) + textMarginPx_;
     int& widestPx = widestTextPx_[static_cast<std::size_t>(c)];
     if (neededPx <= widestPx) continue;
     widestPx = neededPx;
@@ -192,15 +205,12 @@ void PositionWindow::addOrUpdate(const StationEntry& entry) {
     shared_.events.gpsUploadRequest.raise();
   }
   if (change.refill) {
-    model_->refill();
-    widenColumnsFor(change.row);
     resetColumns();
+    model_->refill();
   } else if (change.kind == TableChange::Inserted) {
     model_->inserted(change.row);
-    widenColumnsFor(change.row);
   } else {
     model_->changed(change.row);
-    widenColumnsFor(change.row);
   }
 }
 
@@ -241,7 +251,6 @@ void PositionWindow::deleteSelected() {
 
 void PositionWindow::clearAll() {
   table_.clear();
-  widestTextPx_.fill(0);
   model_->refill();
 }
 

@@ -49,13 +49,13 @@ class PositionWindow : public QDialog {
  private:
   std::vector<std::size_t> selectedRows() const;
   void resetColumns();
-  void widenColumnsFor(std::size_t row);
+  void widenColumnsFor(int row);
   int textWidthPx(const QString& text);
   void layoutControls();
 
   Coordination& shared_;
   PositionTable table_;
-  // The widest text each column has had to show since the last Clear.
+  // The widest text each column has had to show since the list was last filled anew.
   std::array<int, 7> widestTextPx_{};
   int textMarginPx_ = 0;                 // room the list leaves around a text
   std::array<qreal, 256> advancePx_{};  // advance of each Latin-1 character, -1 until measured

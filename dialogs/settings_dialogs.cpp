@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,7 +39,7 @@ QComboBox* makeList(QWidget* parent, const QStringList& entries, int index) {
 
 // The width of a one-line field that shows chars characters of ordinary text.
 int fieldWidthForChars(const QLineEdit* field, int chars) {
-  const QFontMetrics metrics(field->font());
+  const QFontMetrics metrics = field->fontMetrics();
   const int framePx = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
   const QMargins text = field->textMargins();
   return metrics.horizontalAdvance(QLatin1Char('x')) * chars + 2 * framePx + text.left() + text.right() + 4;

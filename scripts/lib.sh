@@ -10,7 +10,8 @@ TERVANE_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth python3 python3-skyfield locales
-  desktop-file-utils appstream dpkg-dev file lintian man-db
+  desktop-file-utils appstream dpkg-dev file
+  lintian man-db
 )
 
 # Installs whatever of the given packages is missing (needs root).
