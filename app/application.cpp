@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 
 #include "base/coordination.h"
 #include "app/main_console.h"
@@ -58,7 +59,16 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   GpsLink gps(console, clock, &store);
   gps.setToggleTrackHook([&positionWindow](bool enabled) { positionWindow.setToggleTrackEnabled(enabled); });
   gps.attach();
+  commands.saveSettings = [&settings, &store] {
+    settings.save(store);
+    return store.flush() ? std::string() : store.location() + ": " + store.writeProblem();
+  };
   console.initialise();
+  if (const std::string why = store.readProblem(); !why.empty()) {
+    const std::string line = "The settings file " + store.location() + " could not be read (" + why +
+                             "); the program runs on default settings.";
+    console.appendMonitorLines({QString::fromLocal8Bit(line.c_str())});
+  }
   console.show();
   const int status = qtApp.exec();
   positionWindow.setWatch({});  // the map window goes first

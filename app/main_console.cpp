@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@ namespace tervane {
 namespace {
 
 constexpr int kInputLineCapacity = 1023;  // bytes of one typed line, CR included
+constexpr int kTitleBarButtonsPx = 160;   // a window manager's icon, buttons and padding around a caption
 
 QString latin1(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -372,12 +374,17 @@ bool MainConsole::askDeviceOpenError() {
 void MainConsole::showAbout() {
   QDialog about(this);
   about.setWindowTitle(QStringLiteral("About TervaneAPRS"));
+  // Wide enough for the whole caption beside the title bar's icon and buttons.
+  QFont captionFont = about.font();
+  captionFont.setBold(true);
+  about.setMinimumWidth(QFontMetrics(captionFont).horizontalAdvance(about.windowTitle()) + kTitleBarButtonsPx);
   auto* layout = new QVBoxLayout(&about);
   auto* row = new QHBoxLayout;
   auto* icon = new QLabel(&about);
   icon->setPixmap(windowIcon().pixmap(48, 48));
   row->addWidget(icon);
   row->addWidget(new QLabel(QStringLiteral("TervaneAPRS Version 1.0"), &about));
+  row->addStretch(1);
   layout->addLayout(row);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
   connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
@@ -387,8 +394,33 @@ void MainConsole::showAbout() {
 
 void MainConsole::exitProgram() { close(); }
 
+bool MainConsole::settingsSavedOrLetGo() {
+  if (!commands_.saveSettings) return true;
+  settings_.textFilePath = shared_.values.captureDirectory();
+  const std::string problem = commands_.saveSettings();
+  if (problem.empty()) return true;
+  QMessageBox box(this);
+  box.setWindowTitle(QStringLiteral("Settings Not Saved"));
+  box.setIcon(QMessageBox::Warning);
+  box.setText(QStringLiteral("The settings could not be saved to %1.").arg(QString::fromLocal8Bit(problem.c_str())));
+  box.setInformativeText(
+      QStringLiteral("Exit anyway and lose the changes of this run, or go back to the program and exit again once "
+                     "the settings can be saved?"));
+  QPushButton* exitAnyway = box.addButton(QStringLiteral("Exit Anyway"), QMessageBox::DestructiveRole);
+  QPushButton* goBack = box.addButton(QStringLiteral("Go Back"), QMessageBox::RejectRole);
+  box.setDefaultButton(goBack);
+  box.setEscapeButton(goBack);
+  box.exec();
+  return box.clickedButton() == exitAnyway;
+}
+
 void MainConsole::closeEvent(QCloseEvent* event) {
   if (!exiting_) {
+    // Saving comes first, so that going back finds the program as it was.
+    if (!settingsSavedOrLetGo()) {
+      event->ignore();
+      return;
+    }
     exiting_ = true;
     actions_.at("tncClose")->trigger();
     call(commands_.beforeExit);

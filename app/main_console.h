@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "base/coordination.h"
 #include "base/station_settings.h"
@@ -51,6 +52,9 @@ struct ConsoleCommands {
   std::function<void()> kepFile;
   std::function<void()> selectSatellites;
   std::function<void()> beforeExit;
+  // Saves the settings when the operator exits; returns where and why that
+  // failed ("FILE: REASON"), or an empty text when they were saved.
+  std::function<std::string()> saveSettings;
 };
 
 enum class CaptureState { Idle, Capturing, Paused };
@@ -113,6 +117,9 @@ class MainConsole : public QMainWindow {
   void onTimeTag();
   void onClearText();
   void chooseFilterMode(const QString& item, AutoResetEvent& event);
+  // Saves the settings at exit; when that fails, asks whether to exit
+  // anyway. False means the operator goes back to the program.
+  bool settingsSavedOrLetGo();
   QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
   static void call(const std::function<void()>& hook) {
     if (hook) hook();

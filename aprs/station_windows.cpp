@@ -1,5 +1,6 @@
 #include "aprs/station_windows.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -7,9 +8,11 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <mutex>
 
@@ -128,6 +131,22 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
   view_->setShowGrid(false);
   view_->setWordWrap(false);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+  view_->horizontalHeader()->setStretchLastSection(true);
+  advancePx_.fill(-1);
+  textMarginPx_ = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1);
+  // Every row the list shows, new or changed, may widen the columns; a list
+  // filled anew starts again from the texts it shows.
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
+    for (int r = first; r <= last; ++r) widenColumnsFor(r);
+  });
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
+    for (int r = from.row(); r <= to.row(); ++r) widenColumnsFor(r);
+  });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    widestTextPx_.fill(0);
+    for (int r = 0; r < model_->rowCount({}); ++r) widenColumnsFor(r);
+    resetColumns();
+  });
   resetColumns();
 
   const auto button = [this](const char* caption) {
@@ -151,8 +170,38 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
 
 PositionWindow::~PositionWindow() = default;
 
+// The designed widths are where the columns start; a column is made wider
+// where its title or a text it shows would not fit, so that no text is cut.
 void PositionWindow::resetColumns() {
-  for (int c = 0; c < kColumnCount; ++c) view_->setColumnWidth(c, kPositionColumns[c].widthPx);
+  const QHeaderView* header = view_->horizontalHeader();
+  for (int c = 0; c < kColumnCount; ++c) {
+    view_->setColumnWidth(c, std::max({kPositionColumns[c].widthPx, header->sectionSizeHint(c),
+                                       widestTextPx_[static_cast<std::size_t>(c)]}));
+  }
+}
+
+// The width of a Latin-1 text as the sum of its characters' advances, which
+// leaves out only kerning and costs far less than laying the text out.
+int PositionWindow::textWidthPx(const QString& text) {
+  qreal widthPx = 0;
+  for (QChar c : text) {
+    qreal& advancePx = advancePx_[static_cast<std::size_t>(c.unicode() & 0xFF)];
+    if (advancePx < 0) advancePx = QFontMetricsF(view_->font()).horizontalAdvance(c);
+    widthPx += advancePx;
+  }
+  return static_cast<int>(std::ceil(widthPx));
+}
+
+// Only a text wider than any before widens its column, so a column the
+// operator has narrowed stays as it is.
+void PositionWindow::widenColumnsFor(int row) {
+  for (int c = 0; c < kColumnCount; ++c) {
+    const int neededPx = textWidthPx(model_->index(row, c).data().toString()) + textMarginPx_;
+    int& widestPx = widestTextPx_[static_cast<std::size_t>(c)];
+    if (neededPx <= widestPx) continue;
+    widestPx = neededPx;
+    if (view_->columnWidth(c) < neededPx) view_->setColumnWidth(c, neededPx);
+  }
 }
 
 void PositionWindow::addOrUpdate(const StationEntry& entry) {

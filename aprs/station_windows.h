@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -63,12 +64,18 @@ class PositionWindow : public QDialog {
  private:
   std::vector<std::size_t> selectedRows() const;
   void resetColumns();
+  void widenColumnsFor(int row);
+  int textWidthPx(const QString& text);
   void layoutControls();
   void tellSelection();
 
   Coordination& shared_;
   PositionWatch watch_;
   PositionTable table_;
+  // The widest text each column has had to show since the list was last filled anew.
+  std::array<int, 7> widestTextPx_{};
+  int textMarginPx_ = 0;                 // room the list leaves around a text
+  std::array<qreal, 256> advancePx_{};  // advance of each Latin-1 character, -1 until measured
   PositionModel* model_ = nullptr;
   QTableView* view_ = nullptr;
   QPushButton* toggleTrack_ = nullptr;

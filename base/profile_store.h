@@ -25,6 +25,13 @@ class ProfileStore {
   virtual void writeText(std::string_view section, std::string_view entry, std::string_view value) = 0;
   // Makes every write so far durable; returns false when that failed.
   virtual bool flush() { return true; }
+  // Where the entries are kept, as the operator would look for them.
+  virtual std::string location() const { return {}; }
+  // Why the stored entries could not be read when the store was opened, or
+  // empty when they were read or nothing was stored yet.
+  virtual std::string readProblem() const { return {}; }
+  // Why the last flush failed, or empty when it succeeded.
+  virtual std::string writeProblem() const { return {}; }
 };
 
 // Entry names folded for case-insensitive comparison (ASCII).

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -38,6 +39,22 @@ QComboBox* makeList(QWidget* parent, const QStringList& entries, int index) {
   list->addItems(entries);
   list->setCurrentIndex(index >= 0 && index < entries.size() ? index : -1);
   return list;
+}
+
+// The width of a one-line field that shows chars characters of ordinary text.
+int fieldWidthForChars(const QLineEdit* field, int chars) {
+  const QFontMetrics metrics = field->fontMetrics();
+  const int framePx = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+  const QMargins text = field->textMargins();
+  return metrics.horizontalAdvance(QLatin1Char('x')) * chars + 2 * framePx + text.left() + text.right() + 4;
+}
+
+// An editable drop-down list whose text field shows exactly what the operator
+// types: no inline completion, and typing never adds an entry.
+void makeTypedTextStay(QComboBox* list) {
+  list->setEditable(true);
+  list->setInsertPolicy(QComboBox::NoInsert);
+  list->setCompleter(nullptr);
 }
 
 QPushButton* addOkCancel(QDialog* dialog, QBoxLayout* layout) {
@@ -72,8 +89,7 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   QStringList models;
   for (const char* m : kTncModelNames) models << QString::fromLatin1(m);
   model_ = makeList(this, models, edit_.model);
-  model_->setEditable(true);
-  model_->setInsertPolicy(QComboBox::NoInsert);
+  makeTypedTextStay(model_);
   if (model_->currentIndex() < 0) model_->setEditText(QString());
   baud_ = makeList(this, {QStringLiteral("1200"), QStringLiteral("4800"), QStringLiteral("9600")}, edit_.baudIndex);
   port_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")},
@@ -111,6 +127,8 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   interval_ = new QLineEdit(latin1(textf("%7.2f", edit_.intervalMinutes)), this);
   unproto_ = new QLineEdit(latin1(edit_.unproto), this);
   via_ = new QLineEdit(latin1(edit_.unprotoVia), this);
+  // The beacon message field shows a whole message of the longest kept length.
+  message_->setMinimumWidth(fieldWidthForChars(message_, kTextSettingChars));
   addRow("Beacon Message:", message_);
   addRow("Beacon Interval:", interval_, "Minutes");
   addRow("UNPROTO", unproto_);
@@ -120,9 +138,9 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   connect(interval_, &QLineEdit::textChanged, this,
           [this](const QString& t) { edit_.intervalMinutes = leadingNumber(bytesOf(t, kNumberFieldChars)); });
   connect(unproto_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { edit_.unproto = bytesOf(t, kTextSettingChars); });
+          [this](const QString& t) { edit_.unproto = bytesOf(t, kUnprotoCopyChars); });
   connect(via_, &QLineEdit::textChanged, this,
-          [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kTextSettingChars); });
+          [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kUnprotoCopyChars); });
   addLinkRows(grid, row);
   ok_ = addOkCancel(this, layout);
 }
@@ -318,8 +336,7 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
   nickname_ = new QComboBox(this);
-  nickname_->setEditable(true);
-  nickname_->setInsertPolicy(QComboBox::NoInsert);
+  makeTypedTextStay(nickname_);
   nickname_->setMinimumWidth(260);
   address_ = new QLineEdit(this);
   grid->addWidget(new QLabel(QStringLiteral("Nickname:"), this), 0, 0);
@@ -347,7 +364,9 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
     if (edit_.selected >= 0 && edit_.selected < kAddressBookSlots)
       edit_.addresses[static_cast<std::size_t>(edit_.selected)] = t.toLatin1().toStdString();
   });
-  connect(nickname_, &QComboBox::editTextChanged, this, [this](const QString& t) {
+  // Only typing renames the selected entry; choosing from the list changes
+  // the text too, but selects another entry instead.
+  connect(nickname_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) {
     const int i = edit_.selected;
     if (i < 0 || i >= kAddressBookSlots) return;
     edit_.nicknames[static_cast<std::size_t>(i)] = t.toLatin1().toStdString();

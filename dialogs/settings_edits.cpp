@@ -20,8 +20,8 @@ TncSettingsEdit loadTncSettings(const StationSettings& s) {
   e.mobile = s.mobile != 0;
   e.baudIndex = s.baudRate;
   e.portIndex = s.portNumber;
-  e.unproto = s.unproto.str();
-  e.unprotoVia = s.unprotoVia.str();
+  e.unproto = s.unproto.view().substr(0, kUnprotoCopyChars);
+  e.unprotoVia = s.unprotoVia.view().substr(0, kUnprotoCopyChars);
   e.comment = s.message.str();
   e.intervalMinutes = leadingNumber(s.beaconInterval);
   e.tncBeaconOn = s.tncBeaconOn;

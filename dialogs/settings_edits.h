@@ -11,7 +11,9 @@
 
 namespace tervane {
 
-// "TNC/APRS Settings".
+// "TNC/APRS Settings". The copy holds 31 characters of the unproto
+// destination and path; longer texts contribute their first 31.
+inline constexpr std::size_t kUnprotoCopyChars = 31;
 struct TncSettingsEdit {
   bool mobile = false;
   int baudIndex = 9600;

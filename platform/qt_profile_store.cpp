@@ -2,12 +2,63 @@
 
 #include <QIODevice>
 #include <QMetaType>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "base/profile_file.h"
 
 namespace tervane {
 
 namespace {
+
+namespace fs = std::filesystem;
+
+std::string errorText(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+// Why an existing settings file cannot be read; empty when it can be read or
+// does not exist yet.
+std::string whyUnreadable(const fs::path& file) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (status.type() == fs::file_type::not_found) return {};
+  if (ec) return ec.message();
+  if (fs::is_directory(status)) return "it is a folder, not a file";
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (f == nullptr) return errorText(errno);
+  char buffer[4096];
+  while (std::fread(buffer, 1, sizeof buffer, f) == sizeof buffer) {
+  }
+  const std::string why = std::ferror(f) != 0 ? errorText(errno) : std::string();
+  std::fclose(f);
+  return why;
+}
+
+// Why the settings file cannot be written, found by doing what a save does:
+// make the folder, then write a new file beside the old one.
+std::string whyUnwritable(const fs::path& file) {
+  std::error_code ec;
+  const fs::path folder = file.parent_path();
+  fs::create_directories(folder, ec);
+  if (ec) return "the folder " + folder.string() + " cannot be made: " + ec.message();
+  if (fs::is_directory(file, ec)) return "it is a folder, not a file";
+  if (fs::exists(file, ec)) {
+    std::FILE* existing = std::fopen(file.c_str(), "r+");  // opened for writing, left unchanged
+    if (existing == nullptr) return errorText(errno);
+    std::fclose(existing);
+  }
+  const fs::path probe = folder / ".TervaneAPRS-probe";
+  std::FILE* f = std::fopen(probe.c_str(), "w");
+  if (f == nullptr) return errorText(errno);
+  std::string why;
+  if (std::fputs("; probe\n", f) < 0 || std::fflush(f) != 0) why = errorText(errno);
+  std::fclose(f);
+  fs::remove(probe, ec);
+  return why.empty() ? "the file could not be replaced" : why;
+}
 
 QString keyOf(std::string_view section, std::string_view entry) {
   return QString::fromLatin1(section.data(), static_cast<qsizetype>(section.size())) + QLatin1Char('/') +
@@ -66,6 +117,7 @@ QtProfileStore::QtProfileStore() {
   // A save goes to a new file that replaces the old one only when complete.
   settings_->setAtomicSyncRequired(true);
   indexKeys();
+  checkReadable();
 }
 
 QtProfileStore::QtProfileStore(const QString& filePath) {
@@ -73,6 +125,22 @@ QtProfileStore::QtProfileStore(const QString& filePath) {
   // A save goes to a new file that replaces the old one only when complete.
   settings_->setAtomicSyncRequired(true);
   indexKeys();
+  checkReadable();
+}
+
+bool QtProfileStore::isFile() const {
+#ifdef Q_OS_WIN
+  return false;
+#else
+  return true;
+#endif
+}
+
+std::string QtProfileStore::location() const { return settings_->fileName().toLocal8Bit().toStdString(); }
+
+void QtProfileStore::checkReadable() {
+  if (isFile()) readProblem_ = whyUnreadable(fs::path(location()));
+  if (readProblem_.empty() && settings_->status() != QSettings::NoError) readProblem_ = "it could not be read";
 }
 
 void QtProfileStore::indexKeys() {
@@ -115,9 +183,26 @@ void QtProfileStore::writeText(std::string_view section, std::string_view entry,
                       QVariant(QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
 }
 
+// A QSettings object keeps the first error it met for good, so after a
+// failed read or save the entries move to a fresh one, which tries anew.
+void QtProfileStore::reopen() {
+  std::vector<std::pair<QString, QVariant>> entries;
+  for (const QString& key : settings_->allKeys()) entries.emplace_back(key, settings_->value(key));
+  const QString name = settings_->fileName();
+  const QSettings::Format format = settings_->format();
+  settings_.reset();
+  settings_ = std::make_unique<QSettings>(name, format);
+  settings_->setAtomicSyncRequired(true);
+  for (const auto& [key, value] : entries) settings_->setValue(key, value);
+}
+
 bool QtProfileStore::flush() {
+  if (settings_->status() != QSettings::NoError) reopen();
   settings_->sync();
-  return settings_->status() == QSettings::NoError;
+  writeProblem_.clear();
+  if (settings_->status() == QSettings::NoError) return true;
+  writeProblem_ = isFile() ? whyUnwritable(fs::path(location())) : "the settings could not be written";
+  return false;
 }
 
 }  // namespace tervane

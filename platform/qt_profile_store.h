@@ -28,6 +28,9 @@ class QtProfileStore final : public ProfileStore {
   void writeInt(std::string_view section, std::string_view entry, int value) override;
   void writeText(std::string_view section, std::string_view entry, std::string_view value) override;
   bool flush() override;
+  std::string location() const override;
+  std::string readProblem() const override { return readProblem_; }
+  std::string writeProblem() const override { return writeProblem_; }
 
   QString fileName() const { return settings_->fileName(); }
 
@@ -36,11 +39,17 @@ class QtProfileStore final : public ProfileStore {
   // Entry names compare without regard to case: every stored key is found
   // through its lower-case form, and a write keeps the spelling already stored.
   void indexKeys();
+  // Called once the store is open: notes why an existing file could not be read.
+  void checkReadable();
+  void reopen();
+  bool isFile() const;
   QString storedKey(std::string_view section, std::string_view entry) const;
   QString keyForWrite(std::string_view section, std::string_view entry);
 
   std::unique_ptr<QSettings> settings_;
   std::map<QString, QString> spelling_;
+  std::string readProblem_;
+  std::string writeProblem_;
 };
 
 }  // namespace tervane

@@ -13,6 +13,7 @@ TERVANE_PACKAGES=(
   direwolf
   desktop-file-utils appstream dpkg-dev file
   gpsd gpsd-clients libgps-dev
+  lintian man-db
 )
 
 # Installs whatever of the given packages is missing (needs root).

@@ -1,11 +1,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <thread>
 
@@ -229,6 +231,55 @@ class MainConsoleTest : public QObject {
     f.console.action("filterFilter")->trigger();
     QVERIFY(!f.console.action("filterHighlight")->isChecked());
     QVERIFY(f.console.action("filterFilter")->isChecked());
+  }
+
+  // Exit saves the settings; when that fails the operator is told where
+  // and why, and chooses between exiting anyway and going back to the
+  // running window (the TNC link stays open) to fix the folder.
+  void exitTellsWhenTheSettingsCannotBeSaved_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("exits");
+    QTest::newRow("saved: no question") << QString() << QString() << true;
+    QTest::newRow("not saved, exit anyway")
+        << QStringLiteral("/ro/TervaneAPRS.conf: Read-only file system") << QStringLiteral("Exit Anyway") << true;
+    QTest::newRow("not saved, go back")
+        << QStringLiteral("/ro/TervaneAPRS.conf: Read-only file system") << QStringLiteral("Go Back") << false;
+  }
+
+  void exitTellsWhenTheSettingsCannotBeSaved() {
+    QFETCH(QString, problem);
+    QFETCH(QString, answer);
+    QFETCH(bool, exits);
+    Fixture f;
+    f.tncRunning = true;
+    f.console.setTncMenuOpen(true);
+    int saves = 0;
+    int closes = 0;
+    f.console.commands().saveSettings = [&] {
+      ++saves;
+      return problem.toStdString();
+    };
+    f.console.commands().tncClose = [&closes] { ++closes; };
+    QStringList questions;
+    QTimer answering;  // answers every question at once, so none can hang the test
+    connect(&answering, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      questions << box->text();
+      for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == answer) b->click();
+      }
+      if (box->isVisible()) box->reject();
+    });
+    answering.start(10);
+    f.console.action("exit")->trigger();
+    answering.stop();
+    QCOMPARE(saves, 1);
+    QCOMPARE(questions.size(), problem.isEmpty() ? 0 : 1);
+    if (!problem.isEmpty()) QVERIFY2(questions[0].contains(problem), qPrintable(questions[0]));
+    QCOMPARE(f.console.isVisible(), !exits);
+    QCOMPARE(closes, exits ? 1 : 0);
   }
 
   void settingsFileKeepsKindsAndIgnoresCase() {

@@ -181,6 +181,62 @@ class StationWindowsTest : public QObject {
     QCOMPARE(w.dismissButton()->y(), cy - 50);
   }
 
+  // Every column starts at least as wide as designed and widens to show its
+  // whole text, so the hemisphere letters are never cut off; the operator
+  // can still resize the columns, and the last one takes the spare room.
+  void columnsShowTheirWholeTexts_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("latitude");
+    QTest::addColumn<QString>("longitude");
+    QTest::addColumn<QString>("received");
+    QTest::newRow("south and west") << QStringLiteral("W1AW") << QStringLiteral("42.446160 S")
+                                    << QStringLiteral(" 71.250000 W") << QStringLiteral("6/12/2026 14:28:33");
+    QTest::newRow("three-digit east longitude")
+        << QStringLiteral("VK2RAG-15") << QStringLiteral("33.868800 S") << QStringLiteral("151.209300 E")
+        << QStringLiteral("12/31/2026 23:59:59");
+    QTest::newRow("long object name") << QStringLiteral("LEADER-ON-THE-HILL") << QStringLiteral("88.888888 N")
+                                      << QStringLiteral("100.000000 E") << QStringLiteral("1/1/2027 00:00:00");
+  }
+
+  void columnsShowTheirWholeTexts() {
+    QFETCH(QString, call);
+    QFETCH(QString, latitude);
+    QFETCH(QString, longitude);
+    QFETCH(QString, received);
+    Coordination shared;
+    PositionWindow w(shared);
+    w.show();
+    QHeaderView* header = w.view()->horizontalHeader();
+    const int given[] = {90, 60, 110, 110, 80, 90, 40};
+    for (int c = 0; c < 7; ++c) {
+      QVERIFY(header->sectionResizeMode(c) == QHeaderView::Interactive);
+      const int startPx = std::max(given[c], header->sectionSizeHint(c));
+      if (c < 6) QCOMPARE(w.view()->columnWidth(c), startPx);
+      if (c == 6) QVERIFY(w.view()->columnWidth(c) >= startPx);
+    }
+    const auto wholeTextsShown = [&w] {
+      const QAbstractItemView* view = w.view();  // the width each column's texts need
+      for (int c = 0; c < 6; ++c) {              // the last column stretches to the view's edge
+        if (w.view()->columnWidth(c) < view->sizeHintForColumn(c)) return false;
+      }
+      return true;
+    };
+    StationEntry e = entry(call.toLatin1().constData());
+    e.latitudeText = latitude.toStdString();
+    e.longitudeText = longitude.toStdString();
+    e.receivedTime = received.toStdString();
+    e.sentTime = "6/12/2026 14:28";
+    w.addOrUpdate(e);
+    QVERIFY(wholeTextsShown());
+    w.view()->setColumnWidth(4, 30);  // the operator narrows a column
+    e.sourceCall = "AAA";
+    w.addOrUpdate(e);
+    QCOMPARE(w.view()->columnWidth(4), 30);
+    for (int i = 0; i < 8; ++i) w.addOrUpdate(entry(("K" + std::to_string(i) + "ZZ").c_str()));
+    QVERIFY(wholeTextsShown());
+    QVERIFY(header->stretchLastSection());
+  }
+
   void confirmSendsOneQslTextInListOrder() {
     std::vector<std::string> sent;
     StationsWindow w([&sent](const std::string& t) {

@@ -87,6 +87,60 @@ TEST(SettingsFile, DamagedFilesLoadWhatCanBeRead) {
   }
 }
 
+// A file that cannot be read, or a save that cannot be written, is reported
+// with its reason; a readable file and a first run report nothing.
+TEST(SettingsFile, ProblemsAreReportedWithTheirReason) {
+  struct Row {
+    const char* name;
+    const char* setUp;  // what stands where the settings file and its folder go
+    const char* readProblem;
+    const char* writeProblem;
+  };
+  const Row rows[] = {
+      {"a readable file", "file", "", ""},
+      {"no file yet", "nothing", "", ""},
+      {"the file is a folder", "folder at file", "it is a folder, not a file", "it is a folder, not a file"},
+      {"the folder is a file", "file at folder", "", "cannot be made: Not a directory"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("TervaneWare"));
+    const QString path = folder + QStringLiteral("/TervaneAPRS.conf");
+    const std::string setUp = r.setUp;
+    if (setUp == "file") saveWithCallsign(path, "N0CALL");
+    if (setUp == "folder at file") {
+      ASSERT_TRUE(QDir().mkpath(path));
+    }
+    if (setUp == "file at folder") writeFile(folder, "not a folder");
+
+    QtProfileStore store(path);
+    EXPECT_EQ(store.location(), path.toStdString());
+    EXPECT_EQ(store.readProblem(), r.readProblem);
+    StationSettings s;
+    s.load(store);
+    EXPECT_EQ(s.callsign, setUp == "file" ? "N0CALL" : "");
+    s.callsign = "N0NEW";
+    s.save(store);
+    const bool saved = store.flush();
+    EXPECT_EQ(saved, *r.writeProblem == '\0');
+    EXPECT_NE(store.writeProblem().find(r.writeProblem), std::string::npos) << store.writeProblem();
+    if (!saved) {  // the operator clears the way and exits again
+      if (setUp == "folder at file") {
+        ASSERT_TRUE(QDir(path).removeRecursively());
+      }
+      if (setUp == "file at folder") {
+        ASSERT_TRUE(QFile::remove(folder));
+      }
+      EXPECT_TRUE(store.flush());
+      EXPECT_EQ(store.writeProblem(), "");
+    }
+    QtProfileStore again(path);
+    EXPECT_EQ(again.readText("Version 1.0", "callsign", ""), "N0NEW");
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/.TervaneAPRS-probe")));
+  }
+}
+
 TEST(SettingsFile, ASaveKilledAtAnyMomentLeavesAWholeFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("TervaneAPRS.conf"));

@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -7,6 +8,28 @@
 #include "dialogs/settings_dialogs.h"
 
 using namespace tervane;
+
+namespace {
+
+// Opens the list's drop-down and clicks the entry at row, as the operator does.
+void chooseFromDropDown(QComboBox* list, int row) {
+  list->showPopup();
+  QAbstractItemView* view = list->view();
+  QTRY_VERIFY(view->isVisible());
+  const QRect item = view->visualRect(view->model()->index(row, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+  QTRY_VERIFY(!view->isVisible());
+}
+
+// Types text into the list's field; a selection in the field is replaced.
+void typeAtTheEnd(QComboBox* list, const QString& text) {
+  QLineEdit* field = list->lineEdit();
+  field->setFocus();
+  if (!field->hasSelectedText()) field->end(false);
+  QTest::keyClicks(field, text);
+}
+
+}  // namespace
 
 class SettingsDialogsTest : public QObject {
   Q_OBJECT
@@ -24,6 +47,19 @@ class SettingsDialogsTest : public QObject {
     QVERIFY(d.tncBeaconButton()->isChecked());
     QCOMPARE(d.intervalField()->text(), QStringLiteral("  30.00"));
     QCOMPARE(d.unprotoViaField()->text(), QStringLiteral("RELAY, WIDE"));
+  }
+
+  void beaconMessageFieldShowsAWholeMessage() {
+    StationSettings s;
+    s.message = "TervaneAPRS fixed station in Boston MA, monitoring 144.390 MHz";
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QLineEdit* field = d.messageField();
+    const QMargins text = field->textMargins();
+    const int roomPx = field->contentsRect().width() - text.left() - text.right();
+    QVERIFY2(field->fontMetrics().horizontalAdvance(field->text()) < roomPx,
+             qPrintable(QStringLiteral("%1 px of room").arg(roomPx)));
   }
 
   void mobileStationCannotChooseTheTncBeacon() {
@@ -58,6 +94,40 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(d.edit().baudIndex, 1);
     d.modelList()->setEditText(QStringLiteral("Something else"));
     QCOMPARE(d.edit().model, 3);  // typing without picking an entry changes nothing
+  }
+
+  // The dialog's copy holds 31 characters of the unproto destination and
+  // path and 63 of the comment, whether the text is stored or typed.
+  void tncTextsKeepTheCopysCapacity_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<int>("kept");
+    QTest::newRow("stored UNPROTO") << QStringLiteral("unproto") << true << 31;
+    QTest::newRow("typed UNPROTO") << QStringLiteral("unproto") << false << 31;
+    QTest::newRow("stored UNPROTO VIA") << QStringLiteral("via") << true << 31;
+    QTest::newRow("typed UNPROTO VIA") << QStringLiteral("via") << false << 31;
+    QTest::newRow("typed beacon message") << QStringLiteral("message") << false << 63;
+  }
+
+  void tncTextsKeepTheCopysCapacity() {
+    QFETCH(QString, field);
+    QFETCH(bool, stored);
+    QFETCH(int, kept);
+    const std::string longText = "WIDE1-1,WIDE2-2,N0CALL-10,K1ABC-15,W1XYZ-7,AB1CD-12,EXTRA-999";
+    QVERIFY(longText.size() == 61);
+    StationSettings s;
+    if (stored) (field == QLatin1String("unproto") ? s.unproto : s.unprotoVia) = longText;
+    TncSettingsDialog d(loadTncSettings(s));
+    d.show();
+    QLineEdit* edit = field == QLatin1String("unproto") ? d.unprotoField()
+                      : field == QLatin1String("via")   ? d.unprotoViaField()
+                                                        : d.messageField();
+    if (!stored) edit->setText(QString::fromStdString(longText + longText));
+    const std::string& copy = field == QLatin1String("unproto") ? d.edit().unproto
+                              : field == QLatin1String("via")   ? d.edit().unprotoVia
+                                                                : d.edit().comment;
+    QCOMPARE(copy, (longText + longText).substr(0, static_cast<std::size_t>(kept)));
+    if (stored) QCOMPARE(edit->text().toStdString(), copy);  // the field shows what OK stores
   }
 
   void stationDialogFormatsAndReads() {
@@ -156,6 +226,79 @@ class SettingsDialogsTest : public QObject {
     QTest::keyClick(&d, Qt::Key_Escape);  // closes and keeps the edits
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QCOMPARE(d.edit().nicknames[2], std::string("friend"));
+  }
+
+  // Choosing from a drop-down selects an entry; only typing changes a text,
+  // and what is typed stays as typed, however much it resembles an entry.
+  void listsTellChoosingFromTyping_data() {
+    QTest::addColumn<bool>("addressBook");
+    QTest::addColumn<bool>("addFirst");
+    QTest::addColumn<int>("chosenRow");  // -1: nothing chosen
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("nicknames");
+    const QStringList book{QStringLiteral("Alice"), QStringLiteral("Bert"), QStringLiteral("Carol")};
+    QTest::newRow("choosing a nickname selects its entry")
+        << true << false << 0 << QString() << QStringLiteral("Alice") << 0 << book;
+    QTest::newRow("typing renames the selected entry")
+        << true << false << -1 << QStringLiteral("ine") << QStringLiteral("Caroline") << 2
+        << QStringList{QStringLiteral("Alice"), QStringLiteral("Bert"), QStringLiteral("Caroline")};
+    QTest::newRow("a new entry keeps a typed prefix of a stored nickname")
+        << true << true << -1 << QStringLiteral("Be") << QStringLiteral("Be") << 3
+        << QStringList{QStringLiteral("Alice"), QStringLiteral("Bert"), QStringLiteral("Carol"), QStringLiteral("Be")};
+    QTest::newRow("typing part of a model name keeps the stored model")
+        << false << false << -1 << QStringLiteral("Ke") << QStringLiteral("Ke") << 3 << QStringList();
+    QTest::newRow("choosing a model takes its index")
+        << false << false << 2 << QString() << QStringLiteral("Kenwood DC") << 2 << QStringList();
+  }
+
+  void listsTellChoosingFromTyping() {
+    QFETCH(bool, addressBook);
+    QFETCH(bool, addFirst);
+    QFETCH(int, chosenRow);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(int, selected);
+    QFETCH(QStringList, nicknames);
+    StationSettings s;
+    s.emailNumber = 3;
+    const char* names[] = {"Alice", "Bert", "Carol"};
+    for (std::size_t i = 0; i < 3; ++i) {
+      s.nickname[i] = names[i];
+      s.address[i] = std::string(names[i]) + "@example.org";
+    }
+    s.emailSelected = 2;
+    if (addressBook) {
+      AddressBookDialog d(loadAddressBook(s));
+      d.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&d));
+      if (addFirst) d.addButton()->click();
+      if (chosenRow >= 0) chooseFromDropDown(d.nicknameList(), chosenRow);
+      typeAtTheEnd(d.nicknameList(), typed);
+      QCOMPARE(d.nicknameList()->currentText(), shown);
+      QCOMPARE(d.edit().selected, selected);
+      QCOMPARE(d.edit().count, static_cast<int>(nicknames.size()));
+      for (int i = 0; i < nicknames.size(); ++i) {
+        QCOMPARE(QString::fromStdString(d.edit().nicknames[static_cast<std::size_t>(i)]), nicknames[i]);
+        QCOMPARE(d.nicknameList()->itemText(i), nicknames[i]);
+      }
+      const std::string address = selected < 3 ? std::string(names[selected]) + "@example.org" : std::string();
+      QCOMPARE(d.addressField()->text().toStdString(), address);
+      QCOMPARE(d.edit().addresses[static_cast<std::size_t>(selected)], address);
+    } else {
+      TncSettingsDialog d(loadTncSettings(s));
+      d.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&d));
+      if (chosenRow >= 0) chooseFromDropDown(d.modelList(), chosenRow);
+      if (!typed.isEmpty()) {
+        d.modelList()->lineEdit()->selectAll();
+        typeAtTheEnd(d.modelList(), typed);
+        d.okButton()->setFocus();  // leaving the box is no choice either
+      }
+      QCOMPARE(d.modelList()->currentText(), shown);
+      QCOMPARE(d.edit().model, selected);
+    }
   }
 
   void addressBookAddRefusedAtSixteen() {
