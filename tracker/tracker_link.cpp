@@ -46,6 +46,8 @@ class QtTrackerUi final : public TrackerUi {
 }  // namespace
 
 struct TrackerLink::Run {
+  explicit Run(WorkingValues& values) : beacon(values) {}
+  PassBeaconSchedule beacon;
   std::atomic<bool> stop{false};
   std::atomic<bool> ended{false};
   std::unique_ptr<QtTrackerUi> ui;
@@ -78,12 +80,12 @@ void TrackerLink::on() {
   }
   status_->show();
   shared.events.trackerStop.discard();
-  auto run = std::make_shared<Run>();
+  auto run = std::make_shared<Run>(shared.values);
   run->ui = std::make_unique<QtTrackerUi>(status_.data());
   run_ = run;
   const Clock& clock = clock_;
   thread_.start([run, &shared, &clock] {
-    TrackerWorker worker(shared, *run->ui);
+    TrackerWorker worker(shared, *run->ui, run->beacon);
     const int result =
         worker.run(clock, &run->stop, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
     run->ended = true;
@@ -94,10 +96,11 @@ void TrackerLink::on() {
 void TrackerLink::off() {
   console_.setTrackerMenuRunning(false);
   Coordination& shared = console_.shared();
+  std::shared_ptr<Run> run = run_;
+  if (run) run->beacon.stop();
   shared.values.beaconMinutes = 0;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   shared.events.trackerStop.raise();
-  std::shared_ptr<Run> run = run_;
   if (run) run->stop = true;
   run_.reset();
   thread_.forget();

@@ -145,6 +145,31 @@ TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 0.0);
 }
 
+TEST(TrackerWorker, OffWhileAPassStartsLeavesNoPassBeacon) {
+  Coordination shared;
+  shared.values.setPosition(kLat, kLon);
+  shared.values.beaconMinutes = 30;
+  addSatellite(shared, 0, "PASSER", 100, 18, 6);  // within its lead time at once
+  RecordingUi ui;
+  PassBeaconSchedule beacon(shared.values);
+  TrackerWorker w(shared, ui, beacon);
+  w.start(kStart);
+  // The TNC takes the path command, and the operator chooses Tracker Off
+  // before the TNC is ready for the next one.
+  shared.events.transmitReady.raise();
+  std::thread tnc([&] {
+    shared.events.transmitRequest.waitForever();
+    beacon.stop();
+    shared.events.transmitReady.raise();
+  });
+  w.tick(kStart);
+  tnc.join();
+  EXPECT_EQ(w.activeSatellite(), 0);
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+  EXPECT_FALSE(beacon.begin(1.0));
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+}
+
 TEST(TrackerWorker, LeadTimeZeroAndBeaconIntervalZero) {
   Coordination shared;
   shared.values.setPosition(kLat, kLon);
