@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/text_format.h"
+#include "tracker/element_record.h"
 
 namespace tervane {
 
@@ -21,7 +22,7 @@ constexpr std::int64_t kResearchDelaySeconds = 2;
 
 TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& a) {
   TrackerRowText row;
-  row.name = std::string(name);
+  row.name = std::string(shownName(name));
   row.crossing = std::move(crossing);
   row.range = textf("%15.2f", a.rangeKm);
   row.elevation = textf("%6.2f", a.elevationDeg);

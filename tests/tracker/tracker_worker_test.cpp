@@ -280,7 +280,8 @@ TEST(TrackerRow, Formats) {
   a.subLatitudeDeg = 12.345;
   a.subLongitudeDeg = -170.5;
   a.altitudeKm = 420.126;
-  const TrackerRowText row = formatTrackerRow("ISS", "00:01:02 B", a);
+  const TrackerRowText row = formatTrackerRow("ISS (ZARYA)             ", "00:01:02 B", a);
+  EXPECT_EQ(row.name, "ISS (ZARYA)");
   EXPECT_EQ(row.range, "        2345.68");
   EXPECT_EQ(row.elevation, " -5.00");
   EXPECT_EQ(row.azimuth, "-90.00");
