@@ -29,8 +29,11 @@ std::optional<std::int64_t> findCrossingStepwise(OrbitModel& model, std::int64_t
                                                  const StationGeometry& station);
 
 // How many seconds ahead the elevation certainly keeps its sign, given the
-// elevation and range now and a bound on the satellite's motion relative to
-// the station; at least 1.
-std::int64_t signKeepingSeconds(double elevationDeg, double rangeKm, const MotionBound& bound);
+// satellite's height above the station's horizon plane (range × sine of the
+// elevation) now and a bound on its motion relative to the station; at least
+// 1. With sinceSeconds of 1 or more, earlierHeightKm is the height that many
+// seconds earlier, and the trend of the two lengthens the answer.
+std::int64_t signKeepingSeconds(double heightKm, double earlierHeightKm, std::int64_t sinceSeconds,
+                                const MotionBound& bound);
 
 }  // namespace tervane

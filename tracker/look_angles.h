@@ -36,6 +36,13 @@ StationGeometry stationGeometry(double latitudeDeg, double longitudeDeg);
 // Greenwich sidereal angle is siderealRad.
 LookAngles lookAnglesFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
 
+// The elevation and range alone, exactly as lookAnglesFrom gives them.
+struct ElevationRange {
+  double elevationDeg = 0.0;
+  double rangeKm = 0.0;
+};
+ElevationRange elevationFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
+
 // Brings a longitude into -180..+180 by whole turns.
 double wrapLongitudeDeg(double longitudeDeg);
 
