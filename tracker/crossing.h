@@ -13,6 +13,15 @@ namespace tervane {
 
 inline constexpr std::int64_t kCrossingWindowSeconds = 86400;
 
+// Once a predicted crossing has passed (at the first second after it), the
+// tracker searches for the next one from this many seconds later.
+inline constexpr std::int64_t kResearchDelaySeconds = 2;
+
+// Where the tracker's search for the crossing after the given one starts.
+constexpr std::int64_t nextCrossingSearchStart(std::int64_t crossingUnix) {
+  return crossingUnix + 1 + kResearchDelaySeconds;
+}
+
 // The search the tracker uses. It returns exactly the second that the
 // second-by-second search returns, but evaluates only the seconds at which
 // a sign change cannot be ruled out.

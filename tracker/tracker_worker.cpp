@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/text_format.h"
+#include "tracker/crossing.h"
 #include "tracker/element_record.h"
 
 namespace tervane {
@@ -17,7 +18,6 @@ namespace {
 // 200 ms): a tenth of a second lost the "B E  0" on quiet channels, leaving
 // the TNC's own beacon running through the pass. A second covers both.
 constexpr int kCommandWaitMs = 1000;
-constexpr std::int64_t kResearchDelaySeconds = 2;
 }  // namespace
 
 TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& a) {

@@ -8,7 +8,9 @@
 #include "platform/clock.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
+#include "tracker/elements.h"
 #include "tracker/orbit_model.h"
+#include "tracker/pass_table.h"
 
 namespace tervane {
 namespace {
@@ -16,6 +18,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: tervane-orbit look FILE LAT LON START [COUNT [STEP]]\n"
     "       tervane-orbit crossings FILE LAT LON START [N]\n"
+    "       tervane-orbit passes FILE LAT LON START DAYS\n"
     "       tervane-orbit demo-elements LAT LON START MINUTES\n"
     "\n"
     "Runs the tracker's orbit model (SGP) on every satellite of a Keplerian\n"
@@ -31,6 +34,11 @@ constexpr std::string_view kUsage =
     "             whose elevation has the opposite sign to the second before),\n"
     "             each search covering 24 hours and starting 2 seconds after\n"
     "             the previous crossing; \"none\" where a search finds nothing\n"
+    "  passes     every pass of every satellite under way at START or rising\n"
+    "             within DAYS (1 to 7) days, sorted by rise, one line each:\n"
+    "             name, rise, rise azimuth, time and elevation of the highest\n"
+    "             point, set, set azimuth (degrees, two decimals); \"none\"\n"
+    "             for a rise or set more than a day away from the pass\n"
     "\n"
     "  demo-elements  prints an element file of made-up satellites whose\n"
     "             first, DEMOSAT-1, rises over the station about MINUTES after\n"
@@ -159,6 +167,38 @@ int demoElements(const std::vector<std::string>& args, std::ostream& out, std::o
   return 0;
 }
 
+// The pass table of the Upcoming Passes window, one pass a line.
+int passes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 6) return usageError(err, "wrong number of arguments");
+  const auto latitude = parseDegrees(args[2], 90.0);
+  const auto longitude = parseDegrees(args[3], 180.0);
+  const auto start = parseInstant(args[4]);
+  const auto days = parseWhole(args[5], 1);
+  if (!latitude || !longitude || !start) return usageError(err, "bad LAT, LON or START");
+  if (!days || *days > kMostPassDays) return usageError(err, "DAYS must be a whole number from 1 to 7");
+  std::ifstream file(args[1], std::ios::binary);
+  if (!file) {
+    err << "tervane-orbit: cannot read " << args[1] << "\n";
+    return 1;
+  }
+  const std::vector<ElementRecord> satellites = scanElementStream(file);
+  for (const ElementRecord& sat : satellites) {
+    if (!elementLinesReadable(sat.line1.view(), sat.line2.view())) {
+      err << "tervane-orbit: " << shownName(sat.name.view()) << ": element lines do not read as numbers\n";
+    }
+  }
+  const auto instant = [](const std::optional<std::int64_t>& t) { return t ? std::to_string(*t) : "none"; };
+  const auto angle = [](const std::optional<std::int64_t>& t, double deg) { return t ? textf("%.2f", deg) : "none"; };
+  for (const PassRow& row : passTable(satellites, *latitude, *longitude, *start, static_cast<int>(*days))) {
+    const SatellitePass& p = row.pass;
+    out << shownName(satellites[static_cast<std::size_t>(row.satellite)].name.view()) << '\t' << instant(p.riseUnix)
+        << '\t' << angle(p.riseUnix, p.riseAzimuthDeg) << '\t' << p.culminationUnix << '\t'
+        << textf("%.2f", p.maxElevationDeg) << '\t' << instant(p.setUnix) << '\t' << angle(p.setUnix, p.setAzimuthDeg)
+        << '\n';
+  }
+  return 0;
+}
+
 int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
     out << kUsage;
@@ -167,6 +207,7 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
   if (args.empty()) return usageError(err, "no command given");
   const std::string& command = args[0];
   if (command == "demo-elements") return demoElements(args, out, err);
+  if (command == "passes") return passes(args, out, err);
   const bool look = command == "look";
   if (!look && command != "crossings") return usageError(err, "unknown command");
   const std::size_t most = look ? 7 : 6;
