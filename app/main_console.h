@@ -45,6 +45,8 @@ struct ConsoleCommands {
   std::function<void()> trackerOff;
   std::function<void()> kepFile;
   std::function<void()> selectSatellites;
+  std::function<void()> showPasses;
+  std::function<void()> showSkyPlot;
   std::function<void()> beforeExit;
 };
 

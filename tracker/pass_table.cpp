@@ -114,7 +114,7 @@ bool SatellitePass::inView(std::int64_t unixSeconds) const {
 }
 
 std::vector<SatellitePass> predictPasses(OrbitModel& model, const StationGeometry& station, std::int64_t fromUnix,
-                                         std::int64_t untilUnix) {
+                                         std::int64_t untilUnix, std::size_t most) {
   std::vector<SatellitePass> passes;
   std::int64_t searchFrom = fromUnix;
   std::optional<SatellitePass> open;
@@ -138,7 +138,7 @@ std::vector<SatellitePass> predictPasses(OrbitModel& model, const StationGeometr
     passes.push_back(pass);
   };
 
-  while (true) {
+  while (passes.size() < most) {
     const std::optional<std::int64_t> crossing = findCrossingBounded(model, searchFrom, station);
     if (!crossing) {
       // Nothing within a day: go on from the last second searched, so that a

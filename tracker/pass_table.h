@@ -4,6 +4,7 @@
 // from the tracker's own crossing search, chained as the tracker chains it,
 // so each falls on the very second that Tracker Status counts down to.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -35,11 +36,11 @@ struct SatellitePass {
 };
 
 // The passes of one satellite that are still to come or under way at
-// fromUnix and rise before untilUnix, in time order. A pass under way at
-// fromUnix is given from its rise; a pass that rises before untilUnix is
-// given up to its set, even when it sets later.
+// fromUnix and rise before untilUnix, in time order, at most `most` of them.
+// A pass under way at fromUnix is given from its rise; a pass that rises
+// before untilUnix is given up to its set, even when it sets later.
 std::vector<SatellitePass> predictPasses(OrbitModel& model, const StationGeometry& station, std::int64_t fromUnix,
-                                         std::int64_t untilUnix);
+                                         std::int64_t untilUnix, std::size_t most = SIZE_MAX);
 
 // One row of the table of all satellites: the satellite's index in the list
 // given, and one of its passes.

@@ -58,6 +58,8 @@ TrackerLink::TrackerLink(MainConsole& console, const Clock& clock) : console_(co
 TrackerLink::~TrackerLink() {
   if (run_) run_->stop = true;
   delete status_.data();
+  delete passes_.data();
+  delete skyPlot_.data();
 }
 
 void TrackerLink::attach() {
@@ -66,6 +68,32 @@ void TrackerLink::attach() {
   c.trackerOff = [this] { off(); };
   c.kepFile = [this] { kepFile(); };
   c.selectSatellites = [this] { selectSatellites(); };
+  c.showPasses = [this] {
+    passesWindow()->show();
+    passesWindow()->raise();
+  };
+  c.showSkyPlot = [this] {
+    skyPlotWindow()->show();
+    skyPlotWindow()->raise();
+  };
+}
+
+PassesWindow* TrackerLink::passesWindow() {
+  if (!passes_) {
+    passes_ = new PassesWindow(console_.shared(), clock_, &console_);
+    passes_->setPassChosen([this](int satellite, const SatellitePass& pass) {
+      SkyPlotWindow* plot = skyPlotWindow();
+      plot->show();
+      plot->raise();
+      plot->showPass(satellite, pass);
+    });
+  }
+  return passes_.data();
+}
+
+SkyPlotWindow* TrackerLink::skyPlotWindow() {
+  if (!skyPlot_) skyPlot_ = new SkyPlotWindow(console_.shared(), clock_, &console_);
+  return skyPlot_.data();
 }
 
 void TrackerLink::on() {
