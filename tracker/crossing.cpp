@@ -13,11 +13,6 @@ namespace {
 // from the elevation and the range: far below a millimetre.
 constexpr double kHeightMarginKm = 1.0e-6;
 
-double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
-  model.propagate(unixSeconds);
-  return model.elevation(station).elevationDeg;
-}
-
 // One look at the satellite during the search.
 struct Look {
   std::int64_t unixSeconds;
@@ -32,6 +27,11 @@ Look lookAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& 
 }
 
 }  // namespace
+
+double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
+  model.propagate(unixSeconds);
+  return model.elevation(station).elevationDeg;
+}
 
 std::int64_t signKeepingSeconds(double heightKm, double earlierHeightKm, std::int64_t sinceSeconds,
                                 const MotionBound& bound) {

@@ -22,6 +22,9 @@ constexpr std::int64_t nextCrossingSearchStart(std::int64_t crossingUnix) {
   return crossingUnix + 1 + kResearchDelaySeconds;
 }
 
+// Moves the model to the second and gives the elevation from the station.
+double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station);
+
 // The search the tracker uses. It returns exactly the second that the
 // second-by-second search returns, but evaluates only the seconds at which
 // a sign change cannot be ruled out.

@@ -22,11 +22,6 @@ LookAngles lookAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeom
   return model.lookAngles(station);
 }
 
-double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
-  model.propagate(unixSeconds);
-  return model.elevation(station).elevationDeg;
-}
-
 struct Highest {
   std::int64_t unixSeconds;
   double elevationDeg;

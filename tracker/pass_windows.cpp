@@ -259,18 +259,67 @@ class PassTableModel final : public QAbstractTableModel {
 
 // ---------------------------------------------------------------------------
 
-PassesWindow::PassesWindow(Coordination& shared, const Clock& clock, QWidget* parent)
+PassWindow::PassWindow(const QString& title, Coordination& shared, const Clock& clock, QWidget* parent)
     : QDialog(parent, kNoCloseBox), shared_(shared), clock_(clock), job_(std::make_unique<PassJob>(this)) {
-  setWindowTitle(QStringLiteral("Upcoming Passes"));
+  setWindowTitle(title);
   setModal(false);
-  auto* layout = new QVBoxLayout(this);
-
-  auto* choices = new QHBoxLayout;
-  choices->addWidget(new QLabel(QStringLiteral("Satellite:"), this));
   satellite_ = new QComboBox(this);
   satellite_->setMinimumContentsLength(18);
   satellite_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  choices->addWidget(satellite_);
+  dismiss_ = new QPushButton(QStringLiteral("Dismiss"), this);
+  dismiss_->setAutoDefault(false);
+  connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
+  tick_.setInterval(1000);
+  connect(&tick_, &QTimer::timeout, this, [this] { refresh(); });
+}
+
+PassWindow::~PassWindow() = default;
+
+bool PassWindow::predicting() const { return job_->busy(); }
+
+bool PassWindow::takeInputs() {
+  PassInputs latest = PassInputs::from(shared_);
+  if (latest.sameAs(inputs_)) return false;
+  inputs_ = std::move(latest);
+  return true;
+}
+
+void PassWindow::addSatelliteBox(QHBoxLayout* row) {
+  row->addWidget(new QLabel(QStringLiteral("Satellite:"), this));
+  row->addWidget(satellite_);
+}
+
+void PassWindow::addButtons(QVBoxLayout* layout, const std::vector<QPushButton*>& buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  for (QPushButton* b : buttons) {
+    b->setAutoDefault(false);
+    row->addWidget(b);
+  }
+  row->addWidget(dismiss_);
+  layout->addLayout(row);
+}
+
+void PassWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  refresh();
+  tick_.start();
+}
+
+void PassWindow::hideEvent(QHideEvent* event) {
+  tick_.stop();
+  QDialog::hideEvent(event);
+}
+
+void PassWindow::reject() { hide(); }
+
+// ---------------------------------------------------------------------------
+
+PassesWindow::PassesWindow(Coordination& shared, const Clock& clock, QWidget* parent)
+    : PassWindow(QStringLiteral("Upcoming Passes"), shared, clock, parent) {
+  auto* layout = new QVBoxLayout(this);
+  auto* choices = new QHBoxLayout;
+  addSatelliteBox(choices);
   choices->addSpacing(16);
   choices->addWidget(new QLabel(QStringLiteral("Days:"), this));
   days_ = new QSpinBox(this);
@@ -305,22 +354,13 @@ PassesWindow::PassesWindow(Coordination& shared, const Clock& clock, QWidget* pa
   for (int c = 0; c < PassTableModel::kColumns; ++c) view_->setColumnWidth(c, columnWidths[c]);
   layout->addWidget(view_, 1);
 
-  auto* buttons = new QHBoxLayout;
   skyPlot_ = new QPushButton(QStringLiteral("Sky Plot"), this);
-  dismiss_ = new QPushButton(QStringLiteral("Dismiss"), this);
-  for (QPushButton* b : {skyPlot_, dismiss_}) b->setAutoDefault(false);
-  buttons->addStretch(1);
-  buttons->addWidget(skyPlot_);
-  buttons->addWidget(dismiss_);
-  layout->addLayout(buttons);
+  addButtons(layout, {skyPlot_});
 
   connect(satellite_, &QComboBox::currentIndexChanged, this, [this] { showPredicted(predicted_); });
   connect(days_, &QSpinBox::valueChanged, this, [this] { refresh(); });
   connect(view_, &QTableView::doubleClicked, this, [this] { chooseSelected(); });
   connect(skyPlot_, &QPushButton::clicked, this, [this] { chooseSelected(); });
-  connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
-  tick_.setInterval(1000);
-  connect(&tick_, &QTimer::timeout, this, [this] { refresh(); });
   fillSatelliteBox();
   resize(860, 380);
 }
@@ -331,8 +371,6 @@ void PassesWindow::setPassChosen(std::function<void(int, const SatellitePass&)> 
   chosen_ = std::move(chosen);
 }
 
-bool PassesWindow::predicting() const { return job_->busy(); }
-
 std::vector<PassRow> PassesWindow::shownRows() const {
   std::vector<PassRow> rows;
   for (int r = 0; r < sorted_->rowCount(); ++r) rows.push_back(model_->passRow(sorted_->mapToSource(sorted_->index(r, 0)).row()));
@@ -341,12 +379,9 @@ std::vector<PassRow> PassesWindow::shownRows() const {
 
 void PassesWindow::refresh() {
   const std::int64_t now = clock_.unixSeconds();
-  PassInputs latest = PassInputs::from(shared_);
-  const bool changed = !latest.sameAs(inputs_) || days_->value() != predictedDays_;
-  if (!latest.sameAs(inputs_)) {
-    inputs_ = std::move(latest);
-    fillSatelliteBox();
-  }
+  const bool newInputs = takeInputs();
+  if (newInputs) fillSatelliteBox();
+  const bool changed = newInputs || days_->value() != predictedDays_;
   const bool ended = std::any_of(predicted_.begin(), predicted_.end(), [now](const PassRow& row) {
     return row.pass.setUnix && *row.pass.setUnix <= now;
   });
@@ -407,19 +442,6 @@ void PassesWindow::showNote() {
   if (job_->busy()) text += " Predicting ...";
   note_->setText(latin1(text));
 }
-
-void PassesWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  refresh();
-  tick_.start();
-}
-
-void PassesWindow::hideEvent(QHideEvent* event) {
-  tick_.stop();
-  QDialog::hideEvent(event);
-}
-
-void PassesWindow::reject() { hide(); }
 
 // ---------------------------------------------------------------------------
 
@@ -549,16 +571,10 @@ struct SkyPlotWindow::Prediction {
 };
 
 SkyPlotWindow::SkyPlotWindow(Coordination& shared, const Clock& clock, QWidget* parent)
-    : QDialog(parent, kNoCloseBox), shared_(shared), clock_(clock), job_(std::make_unique<PassJob>(this)) {
-  setWindowTitle(QStringLiteral("Sky Plot"));
-  setModal(false);
+    : PassWindow(QStringLiteral("Sky Plot"), shared, clock, parent) {
   auto* layout = new QVBoxLayout(this);
   auto* choice = new QHBoxLayout;
-  choice->addWidget(new QLabel(QStringLiteral("Satellite:"), this));
-  satellite_ = new QComboBox(this);
-  satellite_->setMinimumContentsLength(18);
-  satellite_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  choice->addWidget(satellite_);
+  addSatelliteBox(choice);
   choice->addStretch(1);
   layout->addLayout(choice);
   passText_ = new QLabel(this);
@@ -568,12 +584,7 @@ SkyPlotWindow::SkyPlotWindow(Coordination& shared, const Clock& clock, QWidget* 
   layout->addWidget(plot_, 1);
   status_ = new QLabel(this);
   layout->addWidget(status_);
-  auto* buttons = new QHBoxLayout;
-  dismiss_ = new QPushButton(QStringLiteral("Dismiss"), this);
-  dismiss_->setAutoDefault(false);
-  buttons->addStretch(1);
-  buttons->addWidget(dismiss_);
-  layout->addLayout(buttons);
+  addButtons(layout, {});
 
   connect(satellite_, &QComboBox::currentIndexChanged, this, [this](int index) {
     chosenSatellite_ = index;
@@ -581,23 +592,14 @@ SkyPlotWindow::SkyPlotWindow(Coordination& shared, const Clock& clock, QWidget* 
     predict();
     refresh();
   });
-  connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
-  tick_.setInterval(1000);
-  connect(&tick_, &QTimer::timeout, this, [this] { refresh(); });
   fillSatelliteBox();
   resize(480, 600);
 }
 
 SkyPlotWindow::~SkyPlotWindow() = default;
 
-bool SkyPlotWindow::predicting() const { return job_->busy(); }
-
 void SkyPlotWindow::showPass(int satellite, const SatellitePass& pass) {
-  PassInputs latest = PassInputs::from(shared_);
-  if (!latest.sameAs(inputs_)) {
-    inputs_ = std::move(latest);
-    fillSatelliteBox();
-  }
+  if (takeInputs()) fillSatelliteBox();
   {
     const QSignalBlocker quiet(satellite_);
     satellite_->setCurrentIndex(satellite);
@@ -679,9 +681,7 @@ void SkyPlotWindow::showPredicted(const Prediction& prediction) {
 
 void SkyPlotWindow::refresh() {
   const std::int64_t now = clock_.unixSeconds();
-  PassInputs latest = PassInputs::from(shared_);
-  if (!latest.sameAs(inputs_)) {
-    inputs_ = std::move(latest);
+  if (takeInputs()) {
     fillSatelliteBox();
     predict();
   } else if (predicted_ && !job_->busy() && pass_ && pass_->setUnix && *pass_->setUnix <= now) {
@@ -716,17 +716,8 @@ void SkyPlotWindow::showStatus(std::int64_t now) {
 }
 
 void SkyPlotWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
   if (!predicted_ && !job_->busy()) predict();
-  refresh();
-  tick_.start();
+  PassWindow::showEvent(event);
 }
-
-void SkyPlotWindow::hideEvent(QHideEvent* event) {
-  tick_.stop();
-  QDialog::hideEvent(event);
-}
-
-void SkyPlotWindow::reject() { hide(); }
 
 }  // namespace tervane

@@ -22,11 +22,13 @@
 #include "tracker/pass_table.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSpinBox;
 class QTableView;
+class QVBoxLayout;
 
 namespace tervane {
 
@@ -46,33 +48,61 @@ struct PassInputs {
 class PassTableModel;
 class PassJob;
 
-class PassesWindow : public QDialog {
+// What the two pass windows share: the satellites and station they predict
+// for, the worker that predicts, the satellite chooser, Dismiss, and a
+// refresh every second while the window is shown.
+class PassWindow : public QDialog {
+ public:
+  ~PassWindow() override;
+  // Looks at the clock and the inputs, predicts afresh when needed and
+  // shows what is in view now.
+  virtual void refresh() = 0;
+  bool predicting() const;
+  QComboBox* satelliteBox() const { return satellite_; }
+  QPushButton* dismissButton() const { return dismiss_; }
+
+ protected:
+  PassWindow(const QString& title, Coordination& shared, const Clock& clock, QWidget* parent);
+  // Takes the satellites and the station from the tracker; true when they
+  // have changed since the last time.
+  bool takeInputs();
+  // Puts "Satellite:" and the chooser into a row.
+  void addSatelliteBox(QHBoxLayout* row);
+  // Ends the window with a row of buttons: the given ones, then Dismiss.
+  void addButtons(QVBoxLayout* layout, const std::vector<QPushButton*>& buttons);
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void reject() override;  // Escape hides the window like Dismiss
+
+  Coordination& shared_;
+  const Clock& clock_;
+  PassInputs inputs_;
+  std::unique_ptr<PassJob> job_;
+  QComboBox* satellite_ = nullptr;
+  QPushButton* dismiss_ = nullptr;
+
+ private:
+  QTimer tick_;
+};
+
+class PassesWindow : public PassWindow {
  public:
   PassesWindow(Coordination& shared, const Clock& clock, QWidget* parent = nullptr);
   ~PassesWindow() override;
 
-  // Looks at the clock and the inputs: predicts afresh when the satellites,
-  // the station or the days have changed, when a listed pass has ended and
-  // once a minute; marks the passes in view.
-  void refresh();
+  // Predicts afresh when the satellites, the station or the days have
+  // changed, when a listed pass has ended and once a minute; marks the
+  // passes in view.
+  void refresh() override;
   // A pass double-clicked, or chosen with the Sky Plot button.
   void setPassChosen(std::function<void(int satellite, const SatellitePass& pass)> chosen);
 
   QTableView* view() const { return view_; }
-  QComboBox* satelliteBox() const { return satellite_; }
   QSpinBox* daysBox() const { return days_; }
   QLabel* noteLabel() const { return note_; }
   QPushButton* skyPlotButton() const { return skyPlot_; }
-  QPushButton* dismissButton() const { return dismiss_; }
-  // The passes listed, in the order of the view, and whether a prediction
-  // is under way.
+  // The passes listed, in the order of the view.
   std::vector<PassRow> shownRows() const;
-  bool predicting() const;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void reject() override;  // Escape hides the window like Dismiss
 
  private:
   void predict();
@@ -81,22 +111,15 @@ class PassesWindow : public QDialog {
   void chooseSelected();
   void showNote();
 
-  Coordination& shared_;
-  const Clock& clock_;
-  PassInputs inputs_;
   std::int64_t predictedAt_ = 0;
   int predictedDays_ = 0;
   std::vector<PassRow> predicted_;
-  std::unique_ptr<PassJob> job_;
   PassTableModel* model_ = nullptr;
   QSortFilterProxyModel* sorted_ = nullptr;
   QTableView* view_ = nullptr;
-  QComboBox* satellite_ = nullptr;
   QSpinBox* days_ = nullptr;
   QLabel* note_ = nullptr;
   QPushButton* skyPlot_ = nullptr;
-  QPushButton* dismiss_ = nullptr;
-  QTimer tick_;
   std::function<void(int, const SatellitePass&)> chosen_;
 };
 
@@ -122,7 +145,7 @@ class SkyPlotView : public QWidget {
   std::optional<SkyPoint> current_;
 };
 
-class SkyPlotWindow : public QDialog {
+class SkyPlotWindow : public PassWindow {
  public:
   SkyPlotWindow(Coordination& shared, const Clock& clock, QWidget* parent = nullptr);
   ~SkyPlotWindow() override;
@@ -130,23 +153,18 @@ class SkyPlotWindow : public QDialog {
   // Shows the given pass of a satellite (index into the selected
   // satellites) until it is over, then that satellite's next ones.
   void showPass(int satellite, const SatellitePass& pass);
-  // Looks at the clock and the inputs, as the Upcoming Passes window does,
-  // and moves the satellite's mark.
-  void refresh();
+  // Predicts afresh when the inputs have changed or the pass is over, and
+  // moves the satellite's mark.
+  void refresh() override;
 
-  QComboBox* satelliteBox() const { return satellite_; }
   SkyPlotView* plot() const { return plot_; }
   QLabel* passLabel() const { return passText_; }
   QLabel* statusLabel() const { return status_; }
-  QPushButton* dismissButton() const { return dismiss_; }
   // The pass shown, once predicted.
   const std::optional<SatellitePass>& pass() const { return pass_; }
-  bool predicting() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void reject() override;
 
  private:
   struct Prediction;
@@ -155,21 +173,14 @@ class SkyPlotWindow : public QDialog {
   void fillSatelliteBox();
   void showStatus(std::int64_t now);
 
-  Coordination& shared_;
-  const Clock& clock_;
-  PassInputs inputs_;
   int chosenSatellite_ = -1;
   std::optional<std::int64_t> pinnedRise_;
   std::optional<SatellitePass> pass_;
   bool predicted_ = false;
   OrbitModel model_;
-  std::unique_ptr<PassJob> job_;
-  QComboBox* satellite_ = nullptr;
   SkyPlotView* plot_ = nullptr;
   QLabel* passText_ = nullptr;
   QLabel* status_ = nullptr;
-  QPushButton* dismiss_ = nullptr;
-  QTimer tick_;
 };
 
 }  // namespace tervane

@@ -168,20 +168,8 @@ int demoElements(const std::vector<std::string>& args, std::ostream& out, std::o
 }
 
 // The pass table of the Upcoming Passes window, one pass a line.
-int passes(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 6) return usageError(err, "wrong number of arguments");
-  const auto latitude = parseDegrees(args[2], 90.0);
-  const auto longitude = parseDegrees(args[3], 180.0);
-  const auto start = parseInstant(args[4]);
-  const auto days = parseWhole(args[5], 1);
-  if (!latitude || !longitude || !start) return usageError(err, "bad LAT, LON or START");
-  if (!days || *days > kMostPassDays) return usageError(err, "DAYS must be a whole number from 1 to 7");
-  std::ifstream file(args[1], std::ios::binary);
-  if (!file) {
-    err << "tervane-orbit: cannot read " << args[1] << "\n";
-    return 1;
-  }
-  const std::vector<ElementRecord> satellites = scanElementStream(file);
+void printPasses(const Common& common, int days, std::ostream& out, std::ostream& err) {
+  const std::vector<ElementRecord>& satellites = common.satellites;
   for (const ElementRecord& sat : satellites) {
     if (!elementLinesReadable(sat.line1.view(), sat.line2.view())) {
       err << "tervane-orbit: " << shownName(sat.name.view()) << ": element lines do not read as numbers\n";
@@ -189,14 +177,13 @@ int passes(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   const auto instant = [](const std::optional<std::int64_t>& t) { return t ? std::to_string(*t) : "none"; };
   const auto angle = [](const std::optional<std::int64_t>& t, double deg) { return t ? textf("%.2f", deg) : "none"; };
-  for (const PassRow& row : passTable(satellites, *latitude, *longitude, *start, static_cast<int>(*days))) {
+  for (const PassRow& row : passTable(satellites, common.latitudeDeg, common.longitudeDeg, common.startUnix, days)) {
     const SatellitePass& p = row.pass;
     out << shownName(satellites[static_cast<std::size_t>(row.satellite)].name.view()) << '\t' << instant(p.riseUnix)
         << '\t' << angle(p.riseUnix, p.riseAzimuthDeg) << '\t' << p.culminationUnix << '\t'
         << textf("%.2f", p.maxElevationDeg) << '\t' << instant(p.setUnix) << '\t' << angle(p.setUnix, p.setAzimuthDeg)
         << '\n';
   }
-  return 0;
 }
 
 int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -207,11 +194,12 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
   if (args.empty()) return usageError(err, "no command given");
   const std::string& command = args[0];
   if (command == "demo-elements") return demoElements(args, out, err);
-  if (command == "passes") return passes(args, out, err);
   const bool look = command == "look";
-  if (!look && command != "crossings") return usageError(err, "unknown command");
+  const bool passes = command == "passes";
+  if (!look && !passes && command != "crossings") return usageError(err, "unknown command");
+  const std::size_t least = passes ? 6 : 5;
   const std::size_t most = look ? 7 : 6;
-  if (args.size() < 5 || args.size() > most) return usageError(err, "wrong number of arguments");
+  if (args.size() < least || args.size() > most) return usageError(err, "wrong number of arguments");
 
   Common common;
   const auto latitude = parseDegrees(args[2], 90.0);
@@ -226,7 +214,11 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
   std::int64_t count = 1;
   std::int64_t step = 1;
-  if (args.size() > 5) {
+  if (passes) {
+    const auto days = parseWhole(args[5], 1);
+    if (!days || *days > kMostPassDays) return usageError(err, "DAYS must be a whole number from 1 to 7");
+    count = *days;
+  } else if (args.size() > 5) {
     const auto value = parseWhole(args[5], look ? 0 : 1);
     if (!value) return usageError(err, look ? "COUNT must be a whole number" : "N must be a positive whole number");
     count = *value;
@@ -243,6 +235,10 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
     return 1;
   }
   common.satellites = scanElementStream(file);
+  if (passes) {
+    printPasses(common, static_cast<int>(count), out, err);
+    return 0;
+  }
 
   for (const ElementRecord& record : common.satellites) {
     OrbitModel model;
