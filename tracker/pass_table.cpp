@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <system_error>
+#include <thread>
 
 #include "tracker/crossing.h"
 #include "tracker/elements.h"
@@ -13,6 +15,8 @@ namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
 // How far back, and in what steps, the rise of a pass under way is looked for.
 constexpr std::int64_t kLookBackStepSeconds = 60;
+// Most threads one pass table is worked out on.
+constexpr std::size_t kMostPassThreads = 4;
 // A long pass is looked at this often before its highest second is narrowed
 // down, in case it has more than one top.
 constexpr std::int64_t kCulminationLookSeconds = 1800;
@@ -170,17 +174,35 @@ std::vector<PassRow> passTable(const std::vector<ElementRecord>& satellites, dou
                                std::int64_t fromUnix, int days) {
   const StationGeometry station = stationGeometry(latitudeDeg, longitudeDeg);
   const std::int64_t untilUnix = fromUnix + std::clamp(days, 1, kMostPassDays) * kSecondsPerDay;
-  std::vector<PassRow> rows;
-  OrbitModel model;
-  for (std::size_t i = 0; i < satellites.size(); ++i) {
-    const ElementRecord& sat = satellites[i];
-    if (!elementLinesReadable(sat.line1.view(), sat.line2.view())) continue;
-    model.loadElements(sat.name.view(), sat.line1.view(), sat.line2.view());
-    for (const SatellitePass& pass : predictPasses(model, station, fromUnix, untilUnix)) {
-      rows.push_back(PassRow{static_cast<int>(i), pass});
+  // The satellites are shared out in turn among the processor's cores.
+  const std::size_t shares =
+      std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, std::min(kMostPassThreads, satellites.size()));
+  std::vector<std::vector<PassRow>> found(shares);
+  const auto predictShare = [&](std::size_t share) {
+    OrbitModel model;
+    for (std::size_t i = share; i < satellites.size(); i += shares) {
+      const ElementRecord& sat = satellites[i];
+      if (!elementLinesReadable(sat.line1.view(), sat.line2.view())) continue;
+      model.loadElements(sat.name.view(), sat.line1.view(), sat.line2.view());
+      for (const SatellitePass& pass : predictPasses(model, station, fromUnix, untilUnix)) {
+        found[share].push_back(PassRow{static_cast<int>(i), pass});
+      }
+    }
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t share = 1; share < shares; ++share) {
+    try {
+      helpers.emplace_back(predictShare, share);
+    } catch (const std::system_error&) {
+      predictShare(share);
     }
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const PassRow& a, const PassRow& b) {
+  if (shares > 0) predictShare(0);
+  for (std::thread& helper : helpers) helper.join();
+
+  std::vector<PassRow> rows;
+  for (const std::vector<PassRow>& part : found) rows.insert(rows.end(), part.begin(), part.end());
+  std::sort(rows.begin(), rows.end(), [](const PassRow& a, const PassRow& b) {
     const std::int64_t riseA = a.pass.riseUnix.value_or(INT64_MIN);
     const std::int64_t riseB = b.pass.riseUnix.value_or(INT64_MIN);
     return riseA != riseB ? riseA < riseB : a.satellite < b.satellite;
