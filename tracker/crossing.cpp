@@ -9,21 +9,24 @@
 namespace tervane {
 namespace {
 
-// Allowance for rounding in a height above the horizon plane worked back
-// from the elevation and the range: far below a millimetre.
-constexpr double kHeightMarginKm = 1.0e-6;
+// Allowance for rounding in the height above the horizon plane.
+constexpr double kHeightMarginKm = kHorizonHeightToleranceKm;
 
 // One look at the satellite during the search.
 struct Look {
   std::int64_t unixSeconds;
-  double elevationDeg;
+  int side;         // the elevation's sign: +1 above the horizon, -1 below, 0 on it
   double heightKm;  // above the station's horizon plane
 };
 
+// The height alone tells the side, except within a hair of the horizon
+// plane, where the elevation itself decides.
 Look lookAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
   model.propagate(unixSeconds);
-  const ElevationRange look = model.elevation(station);
-  return Look{unixSeconds, look.elevationDeg, look.rangeKm * std::sin(look.elevationDeg * kRadPerDeg)};
+  const double heightKm = model.horizonHeightKm(station);
+  if (std::fabs(heightKm) > kHorizonHeightToleranceKm) return Look{unixSeconds, heightKm > 0.0 ? 1 : -1, heightKm};
+  const double elevation = model.elevation(station).elevationDeg;
+  return Look{unixSeconds, elevation > 0.0 ? 1 : (elevation < 0.0 ? -1 : 0), heightKm};
 }
 
 }  // namespace
@@ -99,17 +102,17 @@ std::optional<std::int64_t> findCrossingWithBound(OrbitModel& model, std::int64_
     const std::int64_t next = std::min(last, t + stride);
     const Look look = lookAt(model, next, station);
     if (next == t + 1) {
-      if (look.elevationDeg * current.elevationDeg < 0.0) return next;
-    } else if (!(look.elevationDeg * current.elevationDeg > 0.0)) {
+      if (look.side * current.side < 0) return next;
+    } else if (look.side * current.side <= 0) {
       // The skipped seconds were meant to keep the sign. Should a bound ever
       // fail, go over them one by one rather than report a wrong second.
-      double before = current.elevationDeg;
+      double before = current.side;
       for (std::int64_t s = t + 1; s < next; ++s) {
         const double between = elevationAt(model, s, station);
         if (between * before < 0.0) return s;
         before = between;
       }
-      if (look.elevationDeg * before < 0.0) return next;
+      if (look.side * before < 0.0) return next;
     }
     current = look;
   }

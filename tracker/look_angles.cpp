@@ -97,4 +97,14 @@ ElevationRange elevationFrom(double xKm, double yKm, double zKm, double sidereal
   return ElevationRange{elevationDegOf(r, station), r.rangeKm};
 }
 
+double horizonHeightFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station) {
+  const double cosTurn = std::cos(siderealRad);
+  const double sinTurn = std::sin(siderealRad);
+  const double dx = xKm * cosTurn + yKm * sinTurn - station.xKm;
+  const double dy = yKm * cosTurn - xKm * sinTurn - station.yKm;
+  const double dz = zKm - station.zKm;
+  return station.cosLatitude * station.cosLongitude * dx + station.cosLatitude * station.sinLongitude * dy +
+         station.sinLatitude * dz;
+}
+
 }  // namespace tervane

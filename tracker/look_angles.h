@@ -43,6 +43,14 @@ struct ElevationRange {
 };
 ElevationRange elevationFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
 
+// The satellite's height above the station's horizon plane in kilometres,
+// from the inertial position turned by the sidereal angle directly. It is
+// range × sine of the elevation up to rounding far below
+// kHorizonHeightToleranceKm, so wherever it is further than that from 0 it
+// has the sign of the elevation lookAnglesFrom gives.
+double horizonHeightFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
+inline constexpr double kHorizonHeightToleranceKm = 1.0e-6;
+
 // Brings a longitude into -180..+180 by whole turns.
 double wrapLongitudeDeg(double longitudeDeg);
 

@@ -200,6 +200,10 @@ ElevationRange OrbitModel::elevation(const StationGeometry& station) {
   return elevationFrom(xKm_, yKm_, zKm_, siderealAngle(instant_), station);
 }
 
+double OrbitModel::horizonHeightKm(const StationGeometry& station) {
+  return horizonHeightFrom(xKm_, yKm_, zKm_, siderealAngle(instant_), station);
+}
+
 LookAngles OrbitModel::lookAngles(double latitudeDeg, double longitudeDeg) {
   return lookAngles(stationGeometry(latitudeDeg, longitudeDeg));
 }

@@ -51,6 +51,8 @@ class OrbitModel {
   LookAngles lookAngles(const StationGeometry& station);
   // The elevation and range of those look angles alone, for less work.
   ElevationRange elevation(const StationGeometry& station);
+  // The height above the station's horizon plane (see horizonHeightFrom).
+  double horizonHeightKm(const StationGeometry& station);
 
   // Greenwich sidereal angle in radians, [0, 2π), at the given second. From
   // the first call on, the model's 2π constant is the precise one.
