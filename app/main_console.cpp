@@ -233,6 +233,9 @@ void MainConsole::buildMenus() {
   addItem(tracker, "kepFile", "Kep File ...", [this] { call(commands_.kepFile); });
   addItem(tracker, "selectSatellites", "Select Satellites ...", [this] { call(commands_.selectSatellites); });
   addItem(tracker, "trackerShowStatus", "Show Status", [this] { shared_.events.trackerShowStatus.raise(); });
+  tracker->addSeparator();
+  addItem(tracker, "upcomingPasses", "Upcoming Passes", [this] { call(commands_.showPasses); });
+  addItem(tracker, "skyPlot", "Sky Plot", [this] { call(commands_.showSkyPlot); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
   addItem(help, "about", "About", [this] { showAbout(); });

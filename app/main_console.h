@@ -51,6 +51,8 @@ struct ConsoleCommands {
   std::function<void()> trackerOff;
   std::function<void()> kepFile;
   std::function<void()> selectSatellites;
+  std::function<void()> showPasses;
+  std::function<void()> showSkyPlot;
   std::function<void()> beforeExit;
   // Saves the settings when the operator exits; returns where and why that
   // failed ("FILE: REASON"), or an empty text when they were saved.

@@ -9,45 +9,71 @@
 namespace tervane {
 namespace {
 
-// Allowance for rounding in the computed elevation: asin near the zenith
-// loses up to about 1.5e-8 rad; everything else is far smaller.
-constexpr double kElevationMarginRad = 1.0e-7;
+// Allowance for rounding in the height above the horizon plane.
+constexpr double kHeightMarginKm = kHorizonHeightToleranceKm;
 
-double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station, double* rangeKm) {
+// One look at the satellite during the search.
+struct Look {
+  std::int64_t unixSeconds;
+  int side;         // the elevation's sign: +1 above the horizon, -1 below, 0 on it
+  double heightKm;  // above the station's horizon plane
+};
+
+// The height alone tells the side, except within a hair of the horizon
+// plane, where the elevation itself decides.
+Look lookAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
   model.propagate(unixSeconds);
-  const LookAngles look = model.lookAngles(station);
-  if (rangeKm != nullptr) *rangeKm = look.rangeKm;
-  return look.elevationDeg;
+  const double heightKm = model.horizonHeightKm(station);
+  if (std::fabs(heightKm) > kHorizonHeightToleranceKm) return Look{unixSeconds, heightKm > 0.0 ? 1 : -1, heightKm};
+  const double elevation = model.elevation(station).elevationDeg;
+  return Look{unixSeconds, elevation > 0.0 ? 1 : (elevation < 0.0 ? -1 : 0), heightKm};
 }
 
 }  // namespace
 
-std::int64_t signKeepingSeconds(double elevationDeg, double rangeKm, const MotionBound& bound) {
-  // The elevation is the angle between the line of sight and the station's
-  // horizon plane, so it changes no faster than the line of sight turns:
-  // |d el/dt| <= v / ρ for a satellite moving at speed v (in the Earth-fixed
-  // frame, where station and horizon stand still) at range ρ. With v <= V
-  // the range after s seconds is at least ρ - V s, and the elevation has
-  // moved by at most ∫ V / (ρ - V s) ds = ln(ρ / (ρ - V s)), which stays
-  // below a budget x for s < (ρ / V) (1 - exp(-x)).
-  // Keeping x <= ln 2 keeps the range above ρ / 2, where a step of J km in
-  // the modelled position turns the line of sight by less than 4 J / ρ; two
-  // such steps are allowed for.
+double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station) {
+  model.propagate(unixSeconds);
+  return model.elevation(station).elevationDeg;
+}
+
+std::int64_t signKeepingSeconds(double heightKm, double earlierHeightKm, std::int64_t sinceSeconds,
+                                const MotionBound& bound) {
+  // The elevation has the sign of the satellite's height d above the
+  // station's horizon plane. In the Earth-fixed frame, where station and
+  // plane stand still, |d'| <= V and |d''| <= A, and the modelled position
+  // may step by J at most twice. On the satellite's side of the plane
+  // (d > 0 now), with no earlier look:
+  //   d(now + s) >= d - 2J - V s;
+  // with a look h seconds earlier, Taylor's theorem gives
+  //   d'(now) >= (d - d_earlier - 2J) / h - A h / 2,
+  //   d(now + s) >= d - 2J + d'(now) s - A s² / 2,
+  // which stays positive for s below the larger root of the right side.
   const double speed = bound.speedKmPerSec;
   if (!(speed > 0.0) || !std::isfinite(speed)) return 1;
-  if (!(rangeKm > 0.0) || !std::isfinite(rangeKm) || !(bound.jumpKm < rangeKm / 4.0)) return 1;
-  const double budgetRad = std::fabs(elevationDeg) * kRadPerDeg - kElevationMarginRad - 8.0 * bound.jumpKm / rangeKm;
-  if (!(budgetRad > 0.0)) return 1;
-  const double seconds = rangeKm / speed * -std::expm1(-std::min(budgetRad, std::log(2.0)));
+  const double side = heightKm > 0.0 ? 1.0 : -1.0;
+  const double depth = side * heightKm;
+  const double steps = 2.0 * bound.jumpKm + kHeightMarginKm;
+  const double clear = depth - steps - kHeightMarginKm;
+  if (!(clear > 0.0)) return 1;
+  double seconds = clear / speed;
+  const double acceleration = bound.accelerationKmPerSec2;
+  const double earlierDepth = side * earlierHeightKm;
+  if (sinceSeconds >= 1 && earlierDepth > 0.0 && acceleration > 0.0 && std::isfinite(acceleration)) {
+    const double h = static_cast<double>(sinceSeconds);
+    const double rate = std::max(-speed, (depth - earlierDepth - steps) / h - acceleration * h / 2.0);
+    seconds = std::max(seconds, (rate + std::sqrt(rate * rate + 2.0 * acceleration * clear)) / acceleration);
+  }
   if (!(seconds >= 2.0)) return 1;
-  return static_cast<std::int64_t>(std::min(seconds, static_cast<double>(kCrossingWindowSeconds)));
+  // The sign is certain for every s below the bound, not at the bound itself.
+  const double whole = std::ceil(std::min(seconds, static_cast<double>(kCrossingWindowSeconds) + 1.0)) - 1.0;
+  return std::max<std::int64_t>(1, static_cast<std::int64_t>(whole));
 }
 
 std::optional<std::int64_t> findCrossingStepwise(OrbitModel& model, std::int64_t startUnix,
                                                  const StationGeometry& station) {
   double previous = 0.0;
   for (std::int64_t t = startUnix; t < startUnix + kCrossingWindowSeconds; ++t) {
-    const double elevation = elevationAt(model, t, station, nullptr);
+    const double elevation = elevationAt(model, t, station);
     if (elevation * previous < 0.0) return t;
     previous = elevation;
   }
@@ -60,30 +86,35 @@ std::optional<std::int64_t> findCrossingWithBound(OrbitModel& model, std::int64_
   // A model that has not computed a sidereal angle yet propagates the first
   // second with its rounded 2π, which can put that one position tens of
   // metres off the orbit; no skip is based on it.
-  bool maySkip = model.twoPi() == kFullTurnRad;
-  double rangeKm = 0.0;
-  double previous = elevationAt(model, startUnix, station, &rangeKm);
-  std::int64_t t = startUnix;
-  while (t < last) {
-    const std::int64_t stride = maySkip ? signKeepingSeconds(previous, rangeKm, bound) : 1;
+  const bool firstIsExact = model.twoPi() == kFullTurnRad;
+  Look current = lookAt(model, startUnix, station);
+  std::optional<Look> earlier;
+  bool maySkip = firstIsExact;
+  while (current.unixSeconds < last) {
+    const std::int64_t t = current.unixSeconds;
+    std::int64_t stride = 1;
+    if (maySkip) {
+      stride = earlier ? signKeepingSeconds(current.heightKm, earlier->heightKm, t - earlier->unixSeconds, bound)
+                       : signKeepingSeconds(current.heightKm, 0.0, 0, bound);
+      earlier = current;
+    }
     maySkip = true;
     const std::int64_t next = std::min(last, t + stride);
-    const double elevation = elevationAt(model, next, station, &rangeKm);
+    const Look look = lookAt(model, next, station);
     if (next == t + 1) {
-      if (elevation * previous < 0.0) return next;
-    } else if (!(elevation * previous > 0.0)) {
+      if (look.side * current.side < 0) return next;
+    } else if (look.side * current.side <= 0) {
       // The skipped seconds were meant to keep the sign. Should a bound ever
       // fail, go over them one by one rather than report a wrong second.
-      double before = previous;
+      double before = current.side;
       for (std::int64_t s = t + 1; s < next; ++s) {
-        const double between = elevationAt(model, s, station, nullptr);
+        const double between = elevationAt(model, s, station);
         if (between * before < 0.0) return s;
         before = between;
       }
-      if (elevation * before < 0.0) return next;
+      if (look.side * before < 0.0) return next;
     }
-    previous = elevation;
-    t = next;
+    current = look;
   }
   return std::nullopt;
 }

@@ -13,6 +13,18 @@ namespace tervane {
 
 inline constexpr std::int64_t kCrossingWindowSeconds = 86400;
 
+// Once a predicted crossing has passed (at the first second after it), the
+// tracker searches for the next one from this many seconds later.
+inline constexpr std::int64_t kResearchDelaySeconds = 2;
+
+// Where the tracker's search for the crossing after the given one starts.
+constexpr std::int64_t nextCrossingSearchStart(std::int64_t crossingUnix) {
+  return crossingUnix + 1 + kResearchDelaySeconds;
+}
+
+// Moves the model to the second and gives the elevation from the station.
+double elevationAt(OrbitModel& model, std::int64_t unixSeconds, const StationGeometry& station);
+
 // The search the tracker uses. It returns exactly the second that the
 // second-by-second search returns, but evaluates only the seconds at which
 // a sign change cannot be ruled out.
@@ -29,8 +41,11 @@ std::optional<std::int64_t> findCrossingStepwise(OrbitModel& model, std::int64_t
                                                  const StationGeometry& station);
 
 // How many seconds ahead the elevation certainly keeps its sign, given the
-// elevation and range now and a bound on the satellite's motion relative to
-// the station; at least 1.
-std::int64_t signKeepingSeconds(double elevationDeg, double rangeKm, const MotionBound& bound);
+// satellite's height above the station's horizon plane (range × sine of the
+// elevation) now and a bound on its motion relative to the station; at least
+// 1. With sinceSeconds of 1 or more, earlierHeightKm is the height that many
+// seconds earlier, and the trend of the two lengthens the answer.
+std::int64_t signKeepingSeconds(double heightKm, double earlierHeightKm, std::int64_t sinceSeconds,
+                                const MotionBound& bound);
 
 }  // namespace tervane

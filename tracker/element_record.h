@@ -4,6 +4,7 @@
 // the satellite throughout the tracker.
 
 #include <cstdint>
+#include <string_view>
 
 #include "base/fixed_text.h"
 
@@ -15,5 +16,12 @@ struct ElementRecord {
   FixedText<128> line1;              // as read, line end included
   FixedText<128> line2;
 };
+
+// A satellite's name as the windows show it: without the blanks (and any
+// stray carriage return) after it, which element files pad name lines with.
+inline std::string_view shownName(std::string_view name) {
+  const std::size_t end = name.find_last_not_of(" \t\r");
+  return end == std::string_view::npos ? std::string_view() : name.substr(0, end + 1);
+}
 
 }  // namespace tervane

@@ -1,5 +1,6 @@
 #include "tracker/elements.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -20,6 +21,31 @@ int takeSign(std::string_view& text) {
   }
   text.remove_prefix(at);
   return sign;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A field holds a number when, blanks around it aside, it is a sign, digits
+// with at most one decimal point (a decimal field only), and nothing else.
+bool holdsNumber(std::string_view line, Column column, bool decimal) {
+  const std::string_view field = fieldText(line, column);
+  if (field.size() != static_cast<std::size_t>(column.last - column.first + 1)) return false;
+  const std::size_t first = field.find_first_not_of(' ');
+  if (first == std::string_view::npos) return false;
+  const std::string_view text = field.substr(first, field.find_last_not_of(' ') - first + 1);
+  std::size_t at = text.front() == '+' || text.front() == '-' ? 1 : 0;
+  bool digits = false;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    if (isDigit(text[at])) {
+      digits = true;
+    } else if (text[at] == '.' && decimal && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
 }
 
 }  // namespace
@@ -82,6 +108,20 @@ Elements parseElements(std::string_view line1, std::string_view line2) {
   e.meanAnomaly = readDecimal(fieldText(line2, kMeanAnomaly));
   e.meanMotion = readDecimal(fieldText(line2, kMeanMotion));
   return e;
+}
+
+bool elementLinesReadable(std::string_view line1, std::string_view line2) {
+  using namespace line1_columns;
+  using namespace line2_columns;
+  const bool numbers = holdsNumber(line1, kEpoch, true) && holdsNumber(line1, kMeanMotionDot2, true) &&
+                       holdsNumber(line1, kMeanMotionDdot6Mantissa, false) &&
+                       holdsNumber(line1, kMeanMotionDdot6Exponent, false) && holdsNumber(line2, kInclination, true) &&
+                       holdsNumber(line2, kRaan, true) && holdsNumber(line2, kArgPerigee, true) &&
+                       holdsNumber(line2, kMeanAnomaly, true) && holdsNumber(line2, kMeanMotion, true);
+  if (!numbers) return false;
+  const std::string_view eccentricity = fieldText(line2, kEccentricity);
+  if (eccentricity.size() != 7 || !std::all_of(eccentricity.begin(), eccentricity.end(), isDigit)) return false;
+  return parseElements(line1, line2).meanMotion > 0.0;
 }
 
 }  // namespace tervane

@@ -49,6 +49,11 @@ struct Elements {
 
 Elements parseElements(std::string_view line1, std::string_view line2);
 
+// True when every field the orbit model reads is there in full and holds a
+// number (blanks around it allowed), and the mean motion is positive. Lines
+// cut short, or with text where numbers belong, give no usable orbit.
+bool elementLinesReadable(std::string_view line1, std::string_view line2);
+
 // The catalog number in columns 3-7 of the first line.
 std::int32_t catalogNumberOf(std::string_view line1);
 

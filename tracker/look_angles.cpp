@@ -27,43 +27,84 @@ double wrapLongitudeDeg(double longitudeDeg) {
   return longitudeDeg;
 }
 
-LookAngles lookAnglesFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station) {
-  const double polarRadiusKm = kEarthRadiusKm * kPolarRadiusRatio;
+namespace {
+
+// Where the satellite is against the station, in the Earth-fixed frame.
+// The look angles and the elevation alone are both taken from here, each
+// step once in the program, so the crossing search sees exactly the
+// elevation that the look angles show.
+struct Relative {
+  double subLatitudeRad;
+  double subLongitudeRad;
+  double radiusKm;
+  double sinSubLatitude;
+  double cosSubLatitude;
+  double dx, dy, dz;  // satellite less station
+  double rangeKm;
+};
+
+[[gnu::noinline]] Relative relativeTo(double xKm, double yKm, double zKm, double siderealRad,
+                                      const StationGeometry& station) {
+  Relative r;
   const double equatorialDistanceKm = std::sqrt(xKm * xKm + yKm * yKm);
-  const double subLatitude = std::atan(zKm / equatorialDistanceKm);
+  r.subLatitudeRad = std::atan(zKm / equatorialDistanceKm);
   const double rightAscension = std::atan2(yKm, xKm);
-  const double subLongitude = rightAscension - siderealRad;
-  const double radiusKm = std::sqrt(xKm * xKm + yKm * yKm + zKm * zKm);
-
-  const double cosSubLatitude = std::cos(subLatitude);
-  const double sinSubLatitude = std::sin(subLatitude);
-  const double xs = radiusKm * cosSubLatitude * std::cos(subLongitude);
-  const double ys = radiusKm * cosSubLatitude * std::sin(subLongitude);
+  r.subLongitudeRad = rightAscension - siderealRad;
+  r.radiusKm = std::sqrt(xKm * xKm + yKm * yKm + zKm * zKm);
+  r.cosSubLatitude = std::cos(r.subLatitudeRad);
+  r.sinSubLatitude = std::sin(r.subLatitudeRad);
+  const double xs = r.radiusKm * r.cosSubLatitude * std::cos(r.subLongitudeRad);
+  const double ys = r.radiusKm * r.cosSubLatitude * std::sin(r.subLongitudeRad);
   const double zs = zKm;
+  r.dx = xs - station.xKm;
+  r.dy = ys - station.yKm;
+  r.dz = zs - station.zKm;
+  r.rangeKm = std::sqrt(r.dx * r.dx + r.dy * r.dy + r.dz * r.dz);
+  return r;
+}
 
-  LookAngles look;
-  look.altitudeKm = radiusKm - std::sqrt(polarRadiusKm * polarRadiusKm * sinSubLatitude * sinSubLatitude +
-                                         kEarthRadiusKm * kEarthRadiusKm * cosSubLatitude * cosSubLatitude);
-
-  const double dx = xs - station.xKm;
-  const double dy = ys - station.yKm;
-  const double dz = zs - station.zKm;
-  look.rangeKm = std::sqrt(dx * dx + dy * dy + dz * dz);
-
-  const double east = -station.sinLongitude * dx + station.cosLongitude * dy;
-  const double north = -station.sinLatitude * station.cosLongitude * dx -
-                       station.sinLatitude * station.sinLongitude * dy + station.cosLatitude * dz;
-  const double up = station.cosLatitude * station.cosLongitude * dx +
-                    station.cosLatitude * station.sinLongitude * dy + station.sinLatitude * dz;
-  look.azimuthDeg = std::atan2(east, north) / kRadPerDeg;
+[[gnu::noinline]] double elevationDegOf(const Relative& r, const StationGeometry& station) {
+  const double up = station.cosLatitude * station.cosLongitude * r.dx +
+                    station.cosLatitude * station.sinLongitude * r.dy + station.sinLatitude * r.dz;
   // Straight overhead, rounding can put up / range a hair above 1.
-  double sineElevation = up / look.rangeKm;
+  double sineElevation = up / r.rangeKm;
   if (sineElevation > 1.0) sineElevation = 1.0;
   if (sineElevation < -1.0) sineElevation = -1.0;
-  look.elevationDeg = std::asin(sineElevation) / kRadPerDeg;
-  look.subLatitudeDeg = subLatitude / kRadPerDeg;
-  look.subLongitudeDeg = wrapLongitudeDeg(subLongitude / kRadPerDeg);
+  return std::asin(sineElevation) / kRadPerDeg;
+}
+
+}  // namespace
+
+LookAngles lookAnglesFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station) {
+  const Relative r = relativeTo(xKm, yKm, zKm, siderealRad, station);
+  const double polarRadiusKm = kEarthRadiusKm * kPolarRadiusRatio;
+  LookAngles look;
+  look.altitudeKm = r.radiusKm - std::sqrt(polarRadiusKm * polarRadiusKm * r.sinSubLatitude * r.sinSubLatitude +
+                                           kEarthRadiusKm * kEarthRadiusKm * r.cosSubLatitude * r.cosSubLatitude);
+  look.rangeKm = r.rangeKm;
+  const double east = -station.sinLongitude * r.dx + station.cosLongitude * r.dy;
+  const double north = -station.sinLatitude * station.cosLongitude * r.dx -
+                       station.sinLatitude * station.sinLongitude * r.dy + station.cosLatitude * r.dz;
+  look.azimuthDeg = std::atan2(east, north) / kRadPerDeg;
+  look.elevationDeg = elevationDegOf(r, station);
+  look.subLatitudeDeg = r.subLatitudeRad / kRadPerDeg;
+  look.subLongitudeDeg = wrapLongitudeDeg(r.subLongitudeRad / kRadPerDeg);
   return look;
+}
+
+ElevationRange elevationFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station) {
+  const Relative r = relativeTo(xKm, yKm, zKm, siderealRad, station);
+  return ElevationRange{elevationDegOf(r, station), r.rangeKm};
+}
+
+double horizonHeightFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station) {
+  const double cosTurn = std::cos(siderealRad);
+  const double sinTurn = std::sin(siderealRad);
+  const double dx = xKm * cosTurn + yKm * sinTurn - station.xKm;
+  const double dy = yKm * cosTurn - xKm * sinTurn - station.yKm;
+  const double dz = zKm - station.zKm;
+  return station.cosLatitude * station.cosLongitude * dx + station.cosLatitude * station.sinLongitude * dy +
+         station.sinLatitude * dz;
 }
 
 }  // namespace tervane

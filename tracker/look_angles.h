@@ -36,6 +36,21 @@ StationGeometry stationGeometry(double latitudeDeg, double longitudeDeg);
 // Greenwich sidereal angle is siderealRad.
 LookAngles lookAnglesFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
 
+// The elevation and range alone, exactly as lookAnglesFrom gives them.
+struct ElevationRange {
+  double elevationDeg = 0.0;
+  double rangeKm = 0.0;
+};
+ElevationRange elevationFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
+
+// The satellite's height above the station's horizon plane in kilometres,
+// from the inertial position turned by the sidereal angle directly. It is
+// range × sine of the elevation up to rounding far below
+// kHorizonHeightToleranceKm, so wherever it is further than that from 0 it
+// has the sign of the elevation lookAnglesFrom gives.
+double horizonHeightFrom(double xKm, double yKm, double zKm, double siderealRad, const StationGeometry& station);
+inline constexpr double kHorizonHeightToleranceKm = 1.0e-6;
+
 // Brings a longitude into -180..+180 by whole turns.
 double wrapLongitudeDeg(double longitudeDeg);
 

@@ -196,6 +196,14 @@ LookAngles OrbitModel::lookAngles(const StationGeometry& station) {
   return lookAnglesFrom(xKm_, yKm_, zKm_, siderealAngle(instant_), station);
 }
 
+ElevationRange OrbitModel::elevation(const StationGeometry& station) {
+  return elevationFrom(xKm_, yKm_, zKm_, siderealAngle(instant_), station);
+}
+
+double OrbitModel::horizonHeightKm(const StationGeometry& station) {
+  return horizonHeightFrom(xKm_, yKm_, zKm_, siderealAngle(instant_), station);
+}
+
 LookAngles OrbitModel::lookAngles(double latitudeDeg, double longitudeDeg) {
   return lookAngles(stationGeometry(latitudeDeg, longitudeDeg));
 }
@@ -214,11 +222,15 @@ MotionBound OrbitModel::motionBound(std::int64_t fromUnix, std::int64_t toUnix) 
   // the axis. A tenth of a percent covers the drift of the rotation rate.
   constexpr double kRotationMargin = 1.001;
 
+  constexpr double kRotationRate = kSiderealRateRadPerSec * kRotationMargin;
+
   if (fixedTsinceMin_) {
-    // Fixed in inertial space: only the Earth turns under it.
+    // Fixed in inertial space: only the Earth turns under it, so in the
+    // Earth's frame it circles the axis.
     const double radiusKm = std::sqrt(xKm_ * xKm_ + yKm_ * yKm_ + zKm_ * zKm_);
     MotionBound fixed;
-    fixed.speedKmPerSec = kSiderealRateRadPerSec * kRotationMargin * radiusKm;
+    fixed.speedKmPerSec = kRotationRate * radiusKm;
+    fixed.accelerationKmPerSec2 = kRotationRate * kRotationRate * radiusKm;
     return std::isfinite(fixed.speedKmPerSec) ? fixed : none;
   }
 
@@ -269,9 +281,33 @@ MotionBound OrbitModel::motionBound(std::int64_t fromUnix, std::int64_t toUnix) 
   const double secularTurning = (std::fabs(omegaDot_) + std::fabs(raanDot_)) * rMax;
   const double decay = 3.0 * kTwoThirds * aMax * nRateMax / nMin;
   const double inertialKmPerSec = 1.05 * (kepler + secularTurning + decay) * kKmPerSecPerRadiiPerMin;
-  const double rotationKmPerSec = kSiderealRateRadPerSec * kRotationMargin * rMax * kEarthRadiusKm / kSgpAe;
+  const double rMaxKm = rMax * kEarthRadiusKm / kSgpAe;
+  const double rotationKmPerSec = kRotationRate * rMaxKm;
   MotionBound bound;
   bound.speedKmPerSec = inertialKmPerSec + rotationKmPerSec;
+
+  // Inertial acceleration, Earth radii per minute squared:
+  // - on the osculating ellipse a point whose mean anomaly advances at ν is
+  //   accelerated by ν² a³ / r², most at perigee: ν² a / (1 - e)²;
+  // - perigee and node turning at w = |ω̇| + |Ω̇| add at most 2 w v + w² r
+  //   (as in a frame turning at w), v being the inertial speed above;
+  // - a changing mean motion speeds the point along its path by at most
+  //   |ṅ| r (1 + e) / (1 - e), and the decay of a moves the radius by
+  //   about as much again;
+  // - the short-period J2 terms vary at twice the orbital rate, so they
+  //   weigh four times more here than in the speed; with pL above 0.5 Earth
+  //   radii they stay below a fifth of the rest, and half is allowed.
+  const double nu = nMax + std::fabs(omegaDot_);
+  const double turning = std::fabs(omegaDot_) + std::fabs(raanDot_);
+  const double inertialSpeed = inertialKmPerSec / kKmPerSecPerRadiiPerMin;
+  const double keplerAccel = nu * nu * aMax / ((1.0 - eLMax) * (1.0 - eLMax));
+  const double turningAccel = 2.0 * turning * inertialSpeed + turning * turning * rMax;
+  const double decayAccel = 2.0 * nRateMax * rMax * (1.0 + eLMax) / (1.0 - eLMax);
+  constexpr double kKmPerSec2PerRadiiPerMin2 = kEarthRadiusKm / kSgpAe / 3600.0;
+  const double inertialKmPerSec2 = 1.5 * (keplerAccel + turningAccel + decayAccel) * kKmPerSec2PerRadiiPerMin2;
+  // In the Earth's frame, turning at Ω: Coriolis 2 Ω v and centrifugal Ω² r.
+  bound.accelerationKmPerSec2 =
+      inertialKmPerSec2 + 2.0 * kRotationRate * bound.speedKmPerSec + kRotationRate * kRotationRate * rMaxKm;
   // Where a reaches q0 the eccentricity switches between 1 - q0/a and its
   // floor ε, a step of at most ε in e, ayN and axN; r = a(1 - ecosE) and the
   // argument of latitude move by a few times a ε.

@@ -27,10 +27,12 @@ inline constexpr double kTwoThirds = 0.6666666666666666;
 inline constexpr double kInitialTwoPi = 6.2831853;
 
 // How fast the satellite can move against the rotating Earth over a stretch
-// of time, and how far its modelled position can step at once (the
-// eccentricity floor of the model switches in with a step of a few metres).
+// of time, how fast that motion can change, and how far its modelled
+// position can step at once (the eccentricity floor of the model switches in
+// with a step of a few metres).
 struct MotionBound {
   double speedKmPerSec = std::numeric_limits<double>::quiet_NaN();  // NaN: no bound known
+  double accelerationKmPerSec2 = std::numeric_limits<double>::quiet_NaN();  // NaN: no bound known
   double jumpKm = 0.0;
 };
 
@@ -47,6 +49,10 @@ class OrbitModel {
   // the instant of the last propagation.
   LookAngles lookAngles(double latitudeDeg, double longitudeDeg);
   LookAngles lookAngles(const StationGeometry& station);
+  // The elevation and range of those look angles alone, for less work.
+  ElevationRange elevation(const StationGeometry& station);
+  // The height above the station's horizon plane (see horizonHeightFrom).
+  double horizonHeightKm(const StationGeometry& station);
 
   // Greenwich sidereal angle in radians, [0, 2π), at the given second. From
   // the first call on, the model's 2π constant is the precise one.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/text_format.h"
+#include "tracker/elements.h"
 
 namespace tervane {
 
@@ -53,8 +54,15 @@ std::optional<std::size_t> SatelliteSelection::findChoice(int catalogNumber) con
 }
 
 std::string SatelliteSelection::rowText(std::size_t row) const {
-  if (rowToAvailable_[row]) return available_[*rowToAvailable_[row]].name.str();
-  return textf("%d (elements missing)", choices_[row].catalogNumber);
+  if (!rowToAvailable_[row]) return textf("%d (elements missing)", choices_[row].catalogNumber);
+  const std::string name(shownName(available_[*rowToAvailable_[row]].name.view()));
+  return rowTracked(row) ? name : name + " (elements unreadable)";
+}
+
+bool SatelliteSelection::rowTracked(std::size_t row) const {
+  if (!rowToAvailable_[row]) return false;
+  const ElementRecord& sat = available_[*rowToAvailable_[row]];
+  return elementLinesReadable(sat.line1.view(), sat.line2.view());
 }
 
 ChoiceBoxes SatelliteSelection::boxesForPick(std::size_t availableIndex) const {
@@ -128,9 +136,9 @@ void SatelliteSelection::commit(StationSettings& settings, TrackerTables& tracke
     settings.satelliteBeaconInterval[i] = c.passBeaconIntervalTens;
     settings.satelliteAutoBeaconUnprotoVia[i] = c.autoBeacon ? 1 : 0;
     settings.satelliteUnprotoVia[i] = c.passVia;
-    // Only satellites whose elements are in the file are tracked; the
-    // tracker's slots stay in step with its names and element lines.
-    if (!rowToAvailable_[i]) continue;
+    // Only satellites whose elements are in the file and readable are
+    // tracked; the tracker's slots stay in step with its names and lines.
+    if (!rowTracked(i)) continue;
     const ElementRecord& sat = available_[*rowToAvailable_[i]];
     const auto t = static_cast<std::size_t>(tracked++);
     tracker.names[t] = sat.name.view();

@@ -2,8 +2,9 @@
 // What the Satellite Selection dialog edits: the satellites of one scan of
 // the element file, the operator's choices (at most 16) with their pass path,
 // beacon interval and lead time, and the rows of the Selected Satellites
-// list. A stored choice whose satellite is no longer in the element file
-// keeps its row, marked as missing, and is not tracked.
+// list. A stored choice whose satellite is no longer in the element file, or
+// whose element lines do not read as numbers, keeps its row, marked as such,
+// and is not tracked.
 
 #include <optional>
 #include <string>
@@ -45,9 +46,11 @@ class SatelliteSelection {
   const std::vector<ElementRecord>& available() const { return available_; }
   const std::vector<SatelliteChoice>& choices() const { return choices_; }
   // The list row of each choice: the satellite's name, or its catalog number
-  // with a note when its elements are missing from the file.
+  // with a note when its elements are missing from the file, or its name
+  // with a note when its element lines do not read as numbers.
   std::string rowText(std::size_t row) const;
-  bool rowHasElements(std::size_t row) const { return rowToAvailable_[row].has_value(); }
+  // The row's satellite will be tracked: its elements are there and readable.
+  bool rowTracked(std::size_t row) const;
   std::size_t rowCount() const { return choices_.size(); }
 
   // The boxes for a satellite picked in the drop-down list.

@@ -46,6 +46,8 @@ class QtTrackerUi final : public TrackerUi {
 }  // namespace
 
 struct TrackerLink::Run {
+  explicit Run(WorkingValues& values) : beacon(values) {}
+  PassBeaconSchedule beacon;
   std::atomic<bool> stop{false};
   std::atomic<bool> ended{false};
   std::unique_ptr<QtTrackerUi> ui;
@@ -56,6 +58,8 @@ TrackerLink::TrackerLink(MainConsole& console, const Clock& clock) : console_(co
 TrackerLink::~TrackerLink() {
   if (run_) run_->stop = true;
   delete status_.data();
+  delete passes_.data();
+  delete skyPlot_.data();
 }
 
 void TrackerLink::attach() {
@@ -64,6 +68,32 @@ void TrackerLink::attach() {
   c.trackerOff = [this] { off(); };
   c.kepFile = [this] { kepFile(); };
   c.selectSatellites = [this] { selectSatellites(); };
+  c.showPasses = [this] {
+    passesWindow()->show();
+    passesWindow()->raise();
+  };
+  c.showSkyPlot = [this] {
+    skyPlotWindow()->show();
+    skyPlotWindow()->raise();
+  };
+}
+
+PassesWindow* TrackerLink::passesWindow() {
+  if (!passes_) {
+    passes_ = new PassesWindow(console_.shared(), clock_, &console_);
+    passes_->setPassChosen([this](int satellite, const SatellitePass& pass) {
+      SkyPlotWindow* plot = skyPlotWindow();
+      plot->show();
+      plot->raise();
+      plot->showPass(satellite, pass);
+    });
+  }
+  return passes_.data();
+}
+
+SkyPlotWindow* TrackerLink::skyPlotWindow() {
+  if (!skyPlot_) skyPlot_ = new SkyPlotWindow(console_.shared(), clock_, &console_);
+  return skyPlot_.data();
 }
 
 void TrackerLink::on() {
@@ -78,12 +108,12 @@ void TrackerLink::on() {
   }
   status_->show();
   shared.events.trackerStop.discard();
-  auto run = std::make_shared<Run>();
+  auto run = std::make_shared<Run>(shared.values);
   run->ui = std::make_unique<QtTrackerUi>(status_.data());
   run_ = run;
   const Clock& clock = clock_;
   thread_.start([run, &shared, &clock] {
-    TrackerWorker worker(shared, *run->ui);
+    TrackerWorker worker(shared, *run->ui, run->beacon);
     const int result =
         worker.run(clock, &run->stop, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
     run->ended = true;
@@ -94,10 +124,11 @@ void TrackerLink::on() {
 void TrackerLink::off() {
   console_.setTrackerMenuRunning(false);
   Coordination& shared = console_.shared();
+  std::shared_ptr<Run> run = run_;
+  if (run) run->beacon.stop();
   shared.values.beaconMinutes = 0;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   shared.events.trackerStop.raise();
-  std::shared_ptr<Run> run = run_;
   if (run) run->stop = true;
   run_.reset();
   thread_.forget();

@@ -1,6 +1,6 @@
 #pragma once
-// The Tracker menu: On, Off, Kep File ..., Select Satellites ... and the
-// Tracker Status window's life.
+// The Tracker menu: On, Off, Kep File ..., Select Satellites ..., the
+// Tracker Status window's life, and the Upcoming Passes and Sky Plot windows.
 
 #include <QPointer>
 #include <atomic>
@@ -8,6 +8,7 @@
 
 #include "base/worker_thread.h"
 #include "platform/clock.h"
+#include "tracker/pass_windows.h"
 #include "tracker/tracker_windows.h"
 
 namespace tervane {
@@ -29,12 +30,17 @@ class TrackerLink {
 
   bool isRunning() const { return thread_.isRunning(); }
   TrackerStatusWindow* statusWindow() const { return status_.data(); }
+  // The pass windows, made when first shown.
+  PassesWindow* passesWindow();
+  SkyPlotWindow* skyPlotWindow();
 
  private:
   struct Run;
   MainConsole& console_;
   const Clock& clock_;
   QPointer<TrackerStatusWindow> status_;
+  QPointer<PassesWindow> passes_;
+  QPointer<SkyPlotWindow> skyPlot_;
   std::shared_ptr<Run> run_;
   WorkerThread thread_;
 };

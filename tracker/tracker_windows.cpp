@@ -109,7 +109,7 @@ SatelliteSelectionDialog::SatelliteSelectionDialog(SatelliteSelection& selection
   available_->setEditable(true);
   available_->setInsertPolicy(QComboBox::NoInsert);
   available_->setMinimumWidth(220);
-  for (const ElementRecord& r : selection_.available()) available_->addItem(latin1(r.name.str()));
+  for (const ElementRecord& r : selection_.available()) available_->addItem(latin1(std::string(shownName(r.name.view()))));
   available_->setCurrentIndex(-1);
   lists->addWidget(available_, 1, 0);
   add_ = new QPushButton(QStringLiteral("Add/Modify >>"), this);
@@ -162,7 +162,7 @@ SatelliteSelectionDialog::SatelliteSelectionDialog(SatelliteSelection& selection
       note_->show();
       return;
     }
-    if (result == SatelliteSelection::AddResult::Added) selected_->addItem(latin1(selection_.rowText(selection_.rowCount() - 1)));
+    if (result == SatelliteSelection::AddResult::Added) addRow(selection_.rowCount() - 1);
     showBoxes(ChoiceBoxes{});
   });
   // Every change of an edit box reaches the selected rows' choices at once.
@@ -196,12 +196,14 @@ void SatelliteSelectionDialog::showBoxes(const ChoiceBoxes& b) {
   autoBeacon_->setChecked(b.autoBeacon);
 }
 
+void SatelliteSelectionDialog::addRow(std::size_t row) {
+  auto* item = new QListWidgetItem(latin1(selection_.rowText(row)), selected_);
+  if (!selection_.rowTracked(row)) item->setForeground(Qt::gray);
+}
+
 void SatelliteSelectionDialog::refillList() {
   selected_->clear();
-  for (std::size_t r = 0; r < selection_.rowCount(); ++r) {
-    auto* item = new QListWidgetItem(latin1(selection_.rowText(r)), selected_);
-    if (!selection_.rowHasElements(r)) item->setForeground(Qt::gray);
-  }
+  for (std::size_t r = 0; r < selection_.rowCount(); ++r) addRow(r);
 }
 
 }  // namespace tervane

@@ -53,6 +53,7 @@ class SatelliteSelectionDialog : public QDialog {
  private:
   std::vector<std::size_t> selectedRows() const;
   void showBoxes(const ChoiceBoxes& boxes);
+  void addRow(std::size_t row);
   void refillList();
 
   SatelliteSelection& selection_;

@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "base/text_format.h"
+#include "tracker/crossing.h"
+#include "tracker/element_record.h"
 
 namespace tervane {
 
@@ -16,12 +18,11 @@ namespace {
 // 200 ms): a tenth of a second lost the "B E  0" on quiet channels, leaving
 // the TNC's own beacon running through the pass. A second covers both.
 constexpr int kCommandWaitMs = 1000;
-constexpr std::int64_t kResearchDelaySeconds = 2;
 }  // namespace
 
 TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& a) {
   TrackerRowText row;
-  row.name = std::string(name);
+  row.name = std::string(shownName(name));
   row.crossing = std::move(crossing);
   row.range = textf("%15.2f", a.rangeKm);
   row.elevation = textf("%6.2f", a.elevationDeg);
@@ -32,7 +33,30 @@ TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, con
   return row;
 }
 
-TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui) : shared_(shared), ui_(ui) {}
+bool PassBeaconSchedule::begin(double beaconMinutes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (stopped_) return false;
+  values_.beaconMinutes = beaconMinutes;
+  values_.lastBeaconHours = -24.0;
+  return true;
+}
+
+void PassBeaconSchedule::end() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  values_.beaconMinutes = 0;
+}
+
+void PassBeaconSchedule::stop() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  stopped_ = true;
+  values_.beaconMinutes = 0;
+}
+
+TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui)
+    : shared_(shared), ui_(ui), ownBeacon_(std::make_unique<PassBeaconSchedule>(shared.values)), beacon_(*ownBeacon_) {}
+
+TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui, PassBeaconSchedule& beacon)
+    : shared_(shared), ui_(ui), beacon_(beacon) {}
 
 void TrackerWorker::start(std::int64_t nowUnix) {
   const TrackerTables& t = shared_.tracker;
@@ -61,14 +85,13 @@ std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
     sendCommand("B E  0\r");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     // The pass beacon interval is kept in tens of seconds; 3 tens are half a minute.
-    shared_.values.beaconMinutes = t.beaconIntervalTens[k] / 6.0;
-    shared_.values.lastBeaconHours = -24.0;
+    beacon_.begin(t.beaconIntervalTens[k] / 6.0);
   }
   if (active_ != i) return "W";
   if (el < prev && el <= 0) ++passCounter_;
   if (el <= 0 && prev > 0) passCounter_ = 0;
   if (passCounter_ > 10 * t.leadTimeTens[k]) {
-    shared_.values.beaconMinutes = 0;
+    beacon_.end();
     active_ = -1;
   }
   return "B";

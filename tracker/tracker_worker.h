@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -41,13 +43,35 @@ class TrackerUi {
   virtual void showWindow() = 0;
 };
 
+// The PC beacon schedule as the tracker steers it through a pass. Tracker
+// Off stops it for good, so that a pass starting at that very moment cannot
+// set its beacon interval after Off has cleared it.
+class PassBeaconSchedule {
+ public:
+  explicit PassBeaconSchedule(WorkingValues& values) : values_(values) {}
+  // A pass starts: a PC beacon at the next check, then one every
+  // beaconMinutes. False, and nothing changed, once stopped.
+  bool begin(double beaconMinutes);
+  // A pass ends: no more PC beacons.
+  void end();
+  // Tracker Off: no more PC beacons, and no pass may start them again.
+  void stop();
+
+ private:
+  WorkingValues& values_;
+  std::mutex mutex_;
+  bool stopped_ = false;
+};
+
 // The tracker's state for one run. start() loads the satellites of the
 // tracker tables and predicts their crossings; tick() is one second of the
 // loop. The run itself (run()) reads the clock, so tests drive tick() with
 // any instants they like.
 class TrackerWorker {
  public:
+  // With a schedule of its own, or with the one that Tracker Off stops.
   TrackerWorker(Coordination& shared, TrackerUi& ui);
+  TrackerWorker(Coordination& shared, TrackerUi& ui, PassBeaconSchedule& beacon);
 
   void start(std::int64_t nowUnix);
   // One second. False when the worker is to end (TrackerStop).
@@ -67,6 +91,8 @@ class TrackerWorker {
 
   Coordination& shared_;
   TrackerUi& ui_;
+  std::unique_ptr<PassBeaconSchedule> ownBeacon_;
+  PassBeaconSchedule& beacon_;
   int count_ = 0;
   std::array<OrbitModel, kSatelliteSlots> models_{};
   std::array<std::int64_t, kSatelliteSlots> nextCrossing_{};

@@ -173,6 +173,7 @@ TEST(FindCrossing, AFalseSpeedBoundStillReportsOnlyRealSignChanges) {
     model.propagate(kEpochUnix);
     MotionBound weakened = model.motionBound(kEpochUnix, kEpochUnix + 86399);
     weakened.speedKmPerSec /= divisor;
+    weakened.accelerationKmPerSec2 /= divisor;
     const auto stepwise = findCrossingStepwise(model, kEpochUnix, geometry);
     const auto weak = findCrossingWithBound(model, kEpochUnix, geometry, weakened);
     ASSERT_TRUE(stepwise.has_value());
@@ -184,30 +185,39 @@ TEST(FindCrossing, AFalseSpeedBoundStillReportsOnlyRealSignChanges) {
   EXPECT_GE(found, 1);
 }
 
-TEST(FindCrossing, SpeedBoundHoldsAndIsNotWildlyLoose) {
+TEST(FindCrossing, MotionBoundsHoldAndAreNotWildlyLoose) {
   for (const TestOrbit& orbit : kOrbits) {
     SCOPED_TRACE(orbit.name);
     OrbitModel model = loadedModel(orbit);
     model.propagate(kEpochUnix);
-    const double bound = model.motionBound(kEpochUnix, kEpochUnix + 86399).speedKmPerSec;
-    ASSERT_TRUE(std::isfinite(bound));
-    // Earth-fixed displacement per second over half a day, which holds a
-    // perigee of every orbit here.
+    const MotionBound bound = model.motionBound(kEpochUnix, kEpochUnix + 86399);
+    ASSERT_TRUE(std::isfinite(bound.speedKmPerSec));
+    ASSERT_TRUE(std::isfinite(bound.accelerationKmPerSec2));
+    // Earth-fixed displacement per second, and its change from one second
+    // to the next, over half a day, which holds a perigee of every orbit
+    // here. A step of the modelled position shows in the change as well.
     double fastest = 0.0;
+    double hardest = 0.0;
     double previous[3] = {0, 0, 0};
+    double step[3] = {0, 0, 0};
     for (std::int64_t t = kEpochUnix; t < kEpochUnix + 43200; ++t) {
       model.propagate(t);
       const double theta = greenwichSiderealAngle(t);
       const double fixed[3] = {model.xKm() * std::cos(theta) + model.yKm() * std::sin(theta),
                                -model.xKm() * std::sin(theta) + model.yKm() * std::cos(theta), model.zKm()};
-      if (t > kEpochUnix) {
-        fastest = std::max(fastest, std::hypot(fixed[0] - previous[0], fixed[1] - previous[1], fixed[2] - previous[2]));
+      const double moved[3] = {fixed[0] - previous[0], fixed[1] - previous[1], fixed[2] - previous[2]};
+      if (t > kEpochUnix) fastest = std::max(fastest, std::hypot(moved[0], moved[1], moved[2]));
+      if (t > kEpochUnix + 1) {
+        hardest = std::max(hardest, std::hypot(moved[0] - step[0], moved[1] - step[1], moved[2] - step[2]));
       }
       std::copy(fixed, fixed + 3, previous);
+      std::copy(moved, moved + 3, step);
     }
-    EXPECT_LT(fastest, bound);
+    EXPECT_LT(fastest, bound.speedKmPerSec);
+    EXPECT_LT(hardest, bound.accelerationKmPerSec2 + 2.0 * bound.jumpKm);
     if (orbit.meanMotionRevPerDay > 1.5) {  // a geostationary one hardly moves against the Earth
-      EXPECT_GT(fastest, 0.5 * bound);
+      EXPECT_GT(fastest, 0.5 * bound.speedKmPerSec);
+      EXPECT_GT(hardest, 0.3 * bound.accelerationKmPerSec2);
     }
   }
 }
@@ -215,26 +225,31 @@ TEST(FindCrossing, SpeedBoundHoldsAndIsNotWildlyLoose) {
 TEST(FindCrossing, SignKeepingSeconds) {
   struct Row {
     const char* what;
-    double elevationDeg, rangeKm, speedKmPerSec, jumpKm;
-    std::int64_t least, most;
+    double heightKm, earlierHeightKm;
+    std::int64_t sinceSeconds;
+    MotionBound bound;
+    std::int64_t seconds;
   };
+  const double none = NAN;
   const Row rows[] = {
-      {"no usable speed bound", -30.0, 2000, NAN, 0, 1, 1},
-      {"close to the horizon", -0.01, 2500, 8, 0, 1, 1},
-      // (ρ/V)(1 - e^-|el|): 1250 s × (1 - e^-0.5236) = 509.5 s
-      {"deep below the horizon", -30.0, 10000, 8, 0, 509, 509},
-      {"high above, same rule", 30.0, 10000, 8, 0, 509, 509},
-      {"the range may at most halve", -70.0, 10000, 8, 0, 624, 625},
-      // 250 s × (1 - e^-(0.017453 - 8/2000)) = 3.3 s instead of 4.3 s
-      {"position steps shorten the skip", -1.0, 2000, 8, 1.0, 3, 3},
-      {"never beyond the search window", -89.0, 1e9, 1e-3, 0, 86400, 86400},
+      {"no usable speed bound", -3000, 0, 0, {none, none, 0}, 1},
+      {"close to the horizon plane", -0.5, 0, 0, {8, 0.01, 0}, 1},
+      // 4000 km at 8 km/s, less the rounding allowance: 499.99... s
+      {"far below, no earlier look", -4000, 0, 0, {8, 0.01, 0}, 499},
+      {"far above, same rule", 4000, 0, 0, {8, 0.01, 0}, 499},
+      {"position steps shorten the skip", -41, 0, 0, {8, 0.01, 1.0}, 4},
+      {"without them", -41, 0, 0, {8, 0.01, 0}, 5},
+      // falling away at about 2 km/s: (1.995 + sqrt(1.995² + 2 × 0.01 × 10)) / 0.01
+      {"just set and falling away", -10, -8, 1, {8, 0.01, 0}, 403},
+      // closing at 2.5 km/s, less A h / 2: (-2.6 + sqrt(2.6² + 2)) / 0.01
+      {"closing in on the horizon", -100, -150, 20, {8, 0.01, 0}, 35},
+      {"an earlier look on the other side is no trend", -100, 5, 20, {8, 0.01, 0}, 12},
+      {"no acceleration bound, no trend", -100, -150, 20, {8, none, 0}, 12},
+      {"never beyond the search window", -1e9, 0, 0, {1e-3, 1e-6, 0}, 86400},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::int64_t seconds =
-        signKeepingSeconds(row.elevationDeg, row.rangeKm, MotionBound{row.speedKmPerSec, row.jumpKm});
-    EXPECT_GE(seconds, row.least);
-    EXPECT_LE(seconds, row.most);
+    EXPECT_EQ(signKeepingSeconds(row.heightKm, row.earlierHeightKm, row.sinceSeconds, row.bound), row.seconds);
   }
 }
 

@@ -66,6 +66,35 @@ TEST(ElementParse, ReadsEachFieldFromItsColumns) {
   EXPECT_EQ(catalogNumberOf(kLine1), 88888);
 }
 
+TEST(ElementParse, LinesWhoseFieldsAreNotAllNumbersGiveNoOrbit) {
+  using namespace line1_columns;
+  using namespace line2_columns;
+  struct Row {
+    const char* what;
+    std::string line1;
+    std::string line2;
+    bool readable;
+  };
+  const Row rows[] = {
+      {"complete lines", kLine1 + "\n", kLine2 + "\n", true},
+      {"blank second derivative sign and negative exponent", withField(kLine1, kMeanMotionDdot6Mantissa, " 00000-0"),
+       kLine2, true},
+      {"revolution number and checksum missing", kLine1, kLine2.substr(0, 63) + "\n", true},
+      {"second line cut in the mean motion", kLine1, kLine2.substr(0, 58) + "\n", false},
+      {"second line cut after the eccentricity", kLine1, kLine2.substr(0, 40) + "\n", false},
+      {"first line cut in the epoch", kLine1.substr(0, 25) + "\n", kLine2, false},
+      {"letters in the inclination", kLine1, withField(kLine2, kInclination, " 72.84ab"), false},
+      {"a blank eccentricity digit", kLine1, withField(kLine2, kEccentricity, "00867 1"), false},
+      {"two decimal points in the epoch", withField(kLine1, kEpoch, "80275.987.8465"), kLine2, false},
+      {"blank mean anomaly", kLine1, withField(kLine2, kMeanAnomaly, "        "), false},
+      {"zero mean motion", kLine1, withField(kLine2, kMeanMotion, " 0.00000000"), false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(elementLinesReadable(row.line1, row.line2), row.readable);
+  }
+}
+
 TEST(ElementParse, NumbersReadLikeTheCConversions) {
   struct Row {
     const char* text;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "tracker/look_angles.h"
 
@@ -76,6 +77,42 @@ TEST(LookAngles, UpIsTheEllipsoidNormalAtMidLatitude) {
   EXPECT_NEAR(look.elevationDeg, 90.0, 1e-5);
   EXPECT_NEAR(look.rangeKm, 1000.0, 1e-6);
   EXPECT_NEAR(look.subLongitudeDeg, 30.0, 1e-9);
+}
+
+TEST(LookAngles, HorizonHeightIsRangeTimesSineOfElevation) {
+  // Over any station, at any sidereal angle, anywhere from low orbits to
+  // beyond the geostationary ring, and every other time within a metre of
+  // the station's horizon plane: the crossing search takes the elevation's
+  // sign from this height.
+  std::mt19937 random(42);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_real_distribution<double> distance(300.0, 45000.0);
+  for (int i = 0; i < 20000; ++i) {
+    const StationGeometry station = stationGeometry(90.0 * unit(random), 180.0 * unit(random));
+    const double up[3] = {station.cosLatitude * station.cosLongitude, station.cosLatitude * station.sinLongitude,
+                          station.sinLatitude};
+    double way[3] = {unit(random), unit(random), unit(random)};
+    const double along = i % 2 == 0 ? way[0] * up[0] + way[1] * up[1] + way[2] * up[2] : 0.0;
+    for (int k = 0; k < 3; ++k) way[k] -= along * up[k];
+    const double length = std::sqrt(way[0] * way[0] + way[1] * way[1] + way[2] * way[2]);
+    const double reach = distance(random);
+    const double lift = i % 2 == 0 ? 1e-3 * unit(random) : 0.0;
+    double fixed[3];
+    for (int k = 0; k < 3; ++k) fixed[k] = way[k] / length * reach + lift * up[k];
+    fixed[0] += station.xKm;
+    fixed[1] += station.yKm;
+    fixed[2] += station.zKm;
+    if (std::sqrt(fixed[0] * fixed[0] + fixed[1] * fixed[1] + fixed[2] * fixed[2]) < kEarthRadiusKm + 100.0) continue;
+    const double theta = kPi * (1.0 + unit(random));
+    const double x = fixed[0] * std::cos(theta) - fixed[1] * std::sin(theta);
+    const double y = fixed[0] * std::sin(theta) + fixed[1] * std::cos(theta);
+    const LookAngles look = lookAnglesFrom(x, y, fixed[2], theta, station);
+    const double height = horizonHeightFrom(x, y, fixed[2], theta, station);
+    EXPECT_NEAR(height, look.rangeKm * std::sin(look.elevationDeg * kRadPerDeg), 1e-3 * kHorizonHeightToleranceKm);
+    if (std::fabs(height) > kHorizonHeightToleranceKm) {
+      EXPECT_EQ(height > 0.0, look.elevationDeg > 0.0);
+    }
+  }
 }
 
 TEST(LookAngles, LongitudeWrapsIntoHalfTurns) {

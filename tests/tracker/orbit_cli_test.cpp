@@ -9,6 +9,8 @@
 #include "base/text_format.h"
 #include "tests/tracker/element_lines.h"
 #include "tools/orbit/orbit_cli.h"
+#include "tracker/element_file.h"
+#include "tracker/pass_table.h"
 #include "tracker/orbit_model.h"
 
 namespace tervane {
@@ -95,6 +97,21 @@ TEST_F(OrbitTool, CrossingsChainSearchesTwoSecondsAfterEachCrossing) {
   EXPECT_EQ(table().front(), (std::vector<std::string>{"FIRST SAT", "none"}));
 }
 
+TEST_F(OrbitTool, PassesPrintsThePassTableOfEverySatellite) {
+  ASSERT_EQ(run({"passes", path_, "48.1", "11.6", "2021-07-14T00:00:00Z", "2"}), 0);
+  std::vector<ElementRecord> satellites;
+  for (const auto* orbit : {&kFirst, &kSecond}) satellites.push_back(scanElementText(testing::elementFileText(*orbit)).at(0));
+  Table expected;
+  for (const PassRow& row : passTable(satellites, 48.1, 11.6, kStart, 2)) {
+    const SatellitePass& p = row.pass;
+    expected.push_back({row.satellite == 0 ? "FIRST SAT" : "SECOND SAT", std::to_string(*p.riseUnix),
+                        textf("%.2f", p.riseAzimuthDeg), std::to_string(p.culminationUnix),
+                        textf("%.2f", p.maxElevationDeg), std::to_string(*p.setUnix), textf("%.2f", p.setAzimuthDeg)});
+  }
+  EXPECT_GT(expected.size(), 8u);
+  EXPECT_EQ(table(), expected);
+}
+
 TEST_F(OrbitTool, RejectsBadArguments) {
   const std::vector<std::string> rows[] = {
       {},
@@ -105,6 +122,9 @@ TEST_F(OrbitTool, RejectsBadArguments) {
       {"look", path_, "45", "10", "0", "2", "0"},
       {"crossings", path_, "45", "10", "0", "0"},
       {"crossings", path_, "45", "10", "0", "1", "1"},
+      {"passes", path_, "45", "10", "0"},
+      {"passes", path_, "45", "10", "0", "0"},
+      {"passes", path_, "45", "10", "0", "8"},
   };
   for (const auto& args : rows) {
     SCOPED_TRACE(args.empty() ? std::string("no arguments") : args[0] + " ... " + args.back());

@@ -78,23 +78,31 @@ TEST(SatelliteSelection, EditBoxesReachSelectedRowsAndDeleteMovesUp) {
   EXPECT_EQ(sel.choices()[1].passVia, "BOTH");
 }
 
-TEST(SatelliteSelection, CommitFillsSettingsAndTrackerAndKeepsMissingChoices) {
+TEST(SatelliteSelection, CommitFillsSettingsAndTrackerAndKeepsMissingOrUnreadableChoices) {
   StationSettings s;
-  s.satellitesObserved = 3;
+  s.satellitesObserved = 4;
   s.satelliteID[0] = 40001;
   s.satelliteID[1] = 12345;  // no longer in the element file
   s.satelliteID[2] = 40002;
+  s.satelliteID[3] = 40003;  // its second line is cut short
   s.satelliteUnprotoVia[2] = "THIRD";
   s.satelliteAutoBeaconUnprotoVia[0] = 0;
-  SatelliteSelection sel(sats(3), s);
-  ASSERT_EQ(sel.rowCount(), 3u);
+  std::vector<ElementRecord> available = sats(4);
+  available[3].name = "SAT-3     ";
+  available[3].line2 = available[3].line2.str().substr(0, 40) + "\n";
+  SatelliteSelection sel(available, s);
+  ASSERT_EQ(sel.rowCount(), 4u);
   EXPECT_EQ(sel.rowText(1), "12345 (elements missing)");
-  EXPECT_FALSE(sel.rowHasElements(1));
+  EXPECT_FALSE(sel.rowTracked(1));
+  EXPECT_EQ(sel.rowText(3), "SAT-3 (elements unreadable)");
+  EXPECT_FALSE(sel.rowTracked(3));
+  EXPECT_TRUE(sel.rowTracked(2));
   StationSettings out = s;
   TrackerTables tracker;
   sel.commit(out, tracker);
-  EXPECT_EQ(out.satellitesObserved, 3);
+  EXPECT_EQ(out.satellitesObserved, 4);
   EXPECT_EQ(out.satelliteID[1], 12345);
+  EXPECT_EQ(out.satelliteID[3], 40003);
   ASSERT_EQ(tracker.count, 2);
   EXPECT_EQ(tracker.names[0], "SAT-1");
   EXPECT_FALSE(tracker.autoBeacon[0]);

@@ -145,6 +145,31 @@ TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 0.0);
 }
 
+TEST(TrackerWorker, OffWhileAPassStartsLeavesNoPassBeacon) {
+  Coordination shared;
+  shared.values.setPosition(kLat, kLon);
+  shared.values.beaconMinutes = 30;
+  addSatellite(shared, 0, "PASSER", 100, 18, 6);  // within its lead time at once
+  RecordingUi ui;
+  PassBeaconSchedule beacon(shared.values);
+  TrackerWorker w(shared, ui, beacon);
+  w.start(kStart);
+  // The TNC takes the path command, and the operator chooses Tracker Off
+  // before the TNC is ready for the next one.
+  shared.events.transmitReady.raise();
+  std::thread tnc([&] {
+    shared.events.transmitRequest.waitForever();
+    beacon.stop();
+    shared.events.transmitReady.raise();
+  });
+  w.tick(kStart);
+  tnc.join();
+  EXPECT_EQ(w.activeSatellite(), 0);
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+  EXPECT_FALSE(beacon.begin(1.0));
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+}
+
 TEST(TrackerWorker, LeadTimeZeroAndBeaconIntervalZero) {
   Coordination shared;
   shared.values.setPosition(kLat, kLon);
@@ -255,7 +280,8 @@ TEST(TrackerRow, Formats) {
   a.subLatitudeDeg = 12.345;
   a.subLongitudeDeg = -170.5;
   a.altitudeKm = 420.126;
-  const TrackerRowText row = formatTrackerRow("ISS", "00:01:02 B", a);
+  const TrackerRowText row = formatTrackerRow("ISS (ZARYA)             ", "00:01:02 B", a);
+  EXPECT_EQ(row.name, "ISS (ZARYA)");
   EXPECT_EQ(row.range, "        2345.68");
   EXPECT_EQ(row.elevation, " -5.00");
   EXPECT_EQ(row.azimuth, "-90.00");

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,7 +17,9 @@
 #include "app/main_console.h"
 #include "base/transmit_courier.h"
 #include "tracker/element_file.h"
+#include "tests/tracker/element_lines.h"
 #include "tracker/element_writer.h"
+#include "tracker/pass_windows.h"
 #include "tracker/tracker_link.h"
 
 using namespace tervane;
@@ -190,6 +194,13 @@ class TrackerWindowsTest : public QObject {
     console.action("trackerShowStatus")->trigger();
     QTRY_VERIFY(window->isVisible());
 
+    console.action("upcomingPasses")->trigger();
+    QVERIFY(tracker.passesWindow()->isVisible());
+    QTRY_VERIFY(!tracker.passesWindow()->shownRows().empty());
+    tracker.passesWindow()->skyPlotButton()->click();
+    QVERIFY(tracker.skyPlotWindow()->isVisible());
+    QTRY_VERIFY(tracker.skyPlotWindow()->pass().has_value());
+
     shared.values.beaconMinutes = 1;
     console.action("trackerOff")->trigger();
     QCOMPARE(shared.values.beaconMinutes.load(), 0.0);
@@ -197,6 +208,93 @@ class TrackerWindowsTest : public QObject {
     QVERIFY(!console.action("trackerShowStatus")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
     QVERIFY(WorkerThread::joinAll(std::chrono::milliseconds(3000)));
+  }
+
+  void passWindowsFollowTheClockAndEachOther() {
+    const testing::TestOrbit orbits[] = {
+        {"LOW 51", 90001, 21194.5, 51.64, 213.25, 0.0002, 155.1, 334.2, 15.4879, 1.068e-5},
+        {"POLAR 800", 90002, 21194.5, 98.6, 34.3, 0.0008, 20.1, 340.0, 14.2955},
+    };
+    constexpr std::int64_t kStart = 1626177600;  // the elements' epoch
+    constexpr double kLat = 48.1;
+    constexpr double kLon = 11.6;
+    Coordination shared;
+    shared.values.setPosition(kLat, kLon);
+    std::vector<ElementRecord> records;
+    for (const testing::TestOrbit& o : orbits) {
+      records.push_back(scanElementText(testing::elementFileText(o)).at(0));
+      const auto k = static_cast<std::size_t>(shared.tracker.count++);
+      shared.tracker.names[k] = records.back().name.view();
+      shared.tracker.line1[k] = records.back().line1.view();
+      shared.tracker.line2[k] = records.back().line2.view();
+    }
+    FixedClock clock(kStart);
+    const auto risesAndSets = [](const std::vector<PassRow>& rows) {
+      std::vector<std::pair<std::int64_t, std::int64_t>> times;
+      for (const PassRow& r : rows) times.emplace_back(r.pass.riseUnix.value_or(0), r.pass.setUnix.value_or(0));
+      return times;
+    };
+
+    PassesWindow passes(shared, clock);
+    passes.show();
+    QTRY_VERIFY(!passes.predicting());
+    const std::vector<PassRow> oneDay = passTable(records, kLat, kLon, kStart, 1);
+    QVERIFY(oneDay.size() >= 6);
+    QCOMPARE(risesAndSets(passes.shownRows()), risesAndSets(oneDay));
+    const char* const firstName = oneDay.front().satellite == 0 ? "LOW 51" : "POLAR 800";
+    QCOMPARE(passes.view()->model()->index(0, 0).data().toString(), QString::fromLatin1(firstName));
+
+    passes.daysBox()->setValue(3);
+    QTRY_VERIFY(!passes.predicting());
+    QCOMPARE(risesAndSets(passes.shownRows()), risesAndSets(passTable(records, kLat, kLon, kStart, 3)));
+    passes.satelliteBox()->setCurrentIndex(2);
+    for (const PassRow& r : passes.shownRows()) QCOMPARE(r.satellite, 1);
+    passes.view()->sortByColumn(5, Qt::DescendingOrder);  // Max El
+    const std::vector<PassRow> highestFirst = passes.shownRows();
+    QVERIFY(std::is_sorted(highestFirst.begin(), highestFirst.end(), [](const PassRow& a, const PassRow& b) {
+      return a.pass.maxElevationDeg > b.pass.maxElevationDeg;
+    }));
+
+    // Time goes on: the first pass ends and drops out.
+    passes.satelliteBox()->setCurrentIndex(0);
+    passes.view()->sortByColumn(2, Qt::AscendingOrder);  // Rise
+    const SatellitePass first = oneDay.front().pass;
+    clock.set(*first.setUnix);
+    passes.refresh();
+    QTRY_VERIFY(!passes.predicting());
+    QVERIFY(*passes.shownRows().front().pass.riseUnix > *first.riseUnix);
+
+    // The sky plot follows the first satellite's next pass, and shows it in view.
+    clock.set(kStart);
+    SkyPlotWindow plot(shared, clock);
+    plot.show();
+    QTRY_VERIFY(plot.pass().has_value());
+    const SatellitePass next =
+        std::find_if(oneDay.begin(), oneDay.end(), [](const PassRow& r) { return r.satellite == 0; })->pass;
+    QCOMPARE(plot.pass()->riseUnix, next.riseUnix);
+    QVERIFY(plot.plot()->track().size() > 10);
+    QVERIFY(!plot.plot()->current().has_value());
+    QVERIFY(plot.statusLabel()->text().startsWith(QStringLiteral("Rises in")));
+    clock.set(next.culminationUnix);
+    plot.refresh();
+    QVERIFY(plot.plot()->current().has_value());
+    QCOMPARE(plot.plot()->current()->elevationDeg, next.maxElevationDeg);
+    QVERIFY(plot.statusLabel()->text().contains(QStringLiteral("sets in")));
+
+    // A pass chosen in the table is shown until it is over, then the next.
+    clock.set(kStart);
+    passes.refresh();
+    QTRY_VERIFY(!passes.predicting());
+    passes.setPassChosen([&plot](int satellite, const SatellitePass& pass) { plot.showPass(satellite, pass); });
+    passes.view()->selectRow(3);
+    const PassRow chosen = passes.shownRows().at(3);
+    passes.skyPlotButton()->click();
+    QTRY_VERIFY(plot.pass().has_value() && plot.pass()->riseUnix == chosen.pass.riseUnix);
+    QCOMPARE(plot.satelliteBox()->currentIndex(), chosen.satellite);
+    clock.set(*chosen.pass.setUnix);
+    plot.refresh();
+    QTRY_VERIFY(plot.pass().has_value() && *plot.pass()->riseUnix > *chosen.pass.riseUnix);
+    QVERIFY(WorkerThread::joinAll(std::chrono::milliseconds(5000)));
   }
 };
 

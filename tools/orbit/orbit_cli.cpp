@@ -8,7 +8,9 @@
 #include "platform/clock.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
+#include "tracker/elements.h"
 #include "tracker/orbit_model.h"
+#include "tracker/pass_table.h"
 
 namespace tervane {
 namespace {
@@ -16,6 +18,7 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: tervane-orbit look FILE LAT LON START [COUNT [STEP]]\n"
     "       tervane-orbit crossings FILE LAT LON START [N]\n"
+    "       tervane-orbit passes FILE LAT LON START DAYS\n"
     "       tervane-orbit demo-elements LAT LON START MINUTES\n"
     "\n"
     "Runs the tracker's orbit model (SGP) on every satellite of a Keplerian\n"
@@ -31,6 +34,11 @@ constexpr std::string_view kUsage =
     "             whose elevation has the opposite sign to the second before),\n"
     "             each search covering 24 hours and starting 2 seconds after\n"
     "             the previous crossing; \"none\" where a search finds nothing\n"
+    "  passes     every pass of every satellite under way at START or rising\n"
+    "             within DAYS (1 to 7) days, sorted by rise, one line each:\n"
+    "             name, rise, rise azimuth, time and elevation of the highest\n"
+    "             point, set, set azimuth (degrees, two decimals); \"none\"\n"
+    "             for a rise or set more than a day away from the pass\n"
     "\n"
     "  demo-elements  prints an element file of made-up satellites whose\n"
     "             first, DEMOSAT-1, rises over the station about MINUTES after\n"
@@ -159,6 +167,25 @@ int demoElements(const std::vector<std::string>& args, std::ostream& out, std::o
   return 0;
 }
 
+// The pass table of the Upcoming Passes window, one pass a line.
+void printPasses(const Common& common, int days, std::ostream& out, std::ostream& err) {
+  const std::vector<ElementRecord>& satellites = common.satellites;
+  for (const ElementRecord& sat : satellites) {
+    if (!elementLinesReadable(sat.line1.view(), sat.line2.view())) {
+      err << "tervane-orbit: " << shownName(sat.name.view()) << ": element lines do not read as numbers\n";
+    }
+  }
+  const auto instant = [](const std::optional<std::int64_t>& t) { return t ? std::to_string(*t) : "none"; };
+  const auto angle = [](const std::optional<std::int64_t>& t, double deg) { return t ? textf("%.2f", deg) : "none"; };
+  for (const PassRow& row : passTable(satellites, common.latitudeDeg, common.longitudeDeg, common.startUnix, days)) {
+    const SatellitePass& p = row.pass;
+    out << shownName(satellites[static_cast<std::size_t>(row.satellite)].name.view()) << '\t' << instant(p.riseUnix)
+        << '\t' << angle(p.riseUnix, p.riseAzimuthDeg) << '\t' << p.culminationUnix << '\t'
+        << textf("%.2f", p.maxElevationDeg) << '\t' << instant(p.setUnix) << '\t' << angle(p.setUnix, p.setAzimuthDeg)
+        << '\n';
+  }
+}
+
 int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
     out << kUsage;
@@ -168,9 +195,11 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
   const std::string& command = args[0];
   if (command == "demo-elements") return demoElements(args, out, err);
   const bool look = command == "look";
-  if (!look && command != "crossings") return usageError(err, "unknown command");
+  const bool passes = command == "passes";
+  if (!look && !passes && command != "crossings") return usageError(err, "unknown command");
+  const std::size_t least = passes ? 6 : 5;
   const std::size_t most = look ? 7 : 6;
-  if (args.size() < 5 || args.size() > most) return usageError(err, "wrong number of arguments");
+  if (args.size() < least || args.size() > most) return usageError(err, "wrong number of arguments");
 
   Common common;
   const auto latitude = parseDegrees(args[2], 90.0);
@@ -185,7 +214,11 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
 
   std::int64_t count = 1;
   std::int64_t step = 1;
-  if (args.size() > 5) {
+  if (passes) {
+    const auto days = parseWhole(args[5], 1);
+    if (!days || *days > kMostPassDays) return usageError(err, "DAYS must be a whole number from 1 to 7");
+    count = *days;
+  } else if (args.size() > 5) {
     const auto value = parseWhole(args[5], look ? 0 : 1);
     if (!value) return usageError(err, look ? "COUNT must be a whole number" : "N must be a positive whole number");
     count = *value;
@@ -202,6 +235,10 @@ int runOrbitTool(const std::vector<std::string>& args, std::ostream& out, std::o
     return 1;
   }
   common.satellites = scanElementStream(file);
+  if (passes) {
+    printPasses(common, static_cast<int>(count), out, err);
+    return 0;
+  }
 
   for (const ElementRecord& record : common.satellites) {
     OrbitModel model;

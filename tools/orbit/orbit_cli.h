@@ -4,6 +4,8 @@
 //
 //   tervane-orbit look FILE LAT LON START [COUNT [STEP]]
 //   tervane-orbit crossings FILE LAT LON START [N]
+//   tervane-orbit passes FILE LAT LON START DAYS
+//   tervane-orbit demo-elements LAT LON START MINUTES
 
 #include <cstdint>
 #include <optional>

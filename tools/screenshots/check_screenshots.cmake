@@ -5,7 +5,7 @@
 set(expected
   main-window menu-file menu-tnc menu-settings menu-gps menu-text-filter menu-tracker menu-help
   received-position-data received-stations tnc-settings station-data gps-settings gps-settings-gpsd email-addresses
-  filter-strings satellite-selection tracker-status about device-open-error map map-tracker)
+  filter-strings satellite-selection tracker-status about device-open-error map map-tracker passes sky-plot)
 
 file(REMOVE_RECURSE "${FOLDER}")
 execute_process(COMMAND "${TOOL}" "${FOLDER}" RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE errors)

@@ -47,6 +47,7 @@
 #include "tnc/monitor_text.h"
 #include "tools/screenshots/demo_station.h"
 #include "tracker/element_file.h"
+#include "tracker/pass_windows.h"
 #include "tracker/satellite_selection.h"
 #include "tracker/tracker_windows.h"
 #include "tracker/tracker_worker.h"
@@ -202,11 +203,44 @@ void fillStationWindows(Scene& s) {
   }
 }
 
-QPixmap trackerStatus(Scene& s) {
+// The demonstration station tracks its chosen satellites.
+void trackDemoSatellites(Scene& s) {
   std::vector<ElementRecord> available = demoSatellites();
   SatelliteSelection selection(std::move(available), s.settings);
   selection.commit(s.settings, s.shared.tracker);
   s.shared.values.setPosition(demo::kStationLatitudeDeg, demo::kStationLongitudeDeg);
+}
+
+// Shows a pass window and lets its worker predict before the picture.
+template <typename Window>
+QPixmap grabPredicted(Window& window) {
+  window.show();
+  QElapsedTimer timer;
+  timer.start();
+  while (window.predicting() && timer.elapsed() < 10000) settle(20);
+  window.refresh();
+  return grabShown(window);
+}
+
+QPixmap upcomingPasses(Scene& s) {
+  trackDemoSatellites(s);
+  PassesWindow window(s.shared, s.clock, &s.console);
+  const QPixmap picture = grabPredicted(window);
+  const std::vector<PassRow> rows = window.shownRows();
+  s.check(!rows.empty() && rows.front().pass.inView(s.clock.unixSeconds()), "DEMOSAT-1's pass is under way");
+  return picture;
+}
+
+QPixmap skyPlot(Scene& s) {
+  trackDemoSatellites(s);
+  SkyPlotWindow window(s.shared, s.clock, &s.console);
+  const QPixmap picture = grabPredicted(window);
+  s.check(window.pass().has_value() && window.plot()->current().has_value(), "the sky plot follows DEMOSAT-1");
+  return picture;
+}
+
+QPixmap trackerStatus(Scene& s) {
+  trackDemoSatellites(s);
 
   TrackerStatusWindow window([] {}, &s.console);
   DirectTrackerUi ui(window);
@@ -336,6 +370,8 @@ std::vector<Shot> shots() {
       {"map", [](Scene& s) { return stationMap(s, false); }},
       {"map-tracker", [](Scene& s) { return stationMap(s, true); }},
       {"tracker-status", trackerStatus},
+      {"passes", upcomingPasses},
+      {"sky-plot", skyPlot},
       {"about", [](Scene& s) { return grabModal([&s] { s.console.showAbout(); }); }},
       {"device-open-error", [](Scene& s) { return grabModal([&s] { s.console.askDeviceOpenError(); }); }},
   };
