@@ -535,7 +535,14 @@ PacketDecoder::Packet PacketDecoder::splitPacket(std::string_view rest, std::siz
 PacketDecoder::PacketDecoder(const Clock& clock) : clock_(clock) {}
 
 void PacketDecoder::beginLine(std::string_view line) {
-  entry_.receptionClock = clock_.utcNow();
+  // The reception time changes once a second; a busy feed brings hundreds of
+  // lines within one, so the calendar is worked out only when it moves on.
+  const std::int64_t second = clock_.unixSeconds();
+  if (second != stampedSecond_) {
+    stampedSecond_ = second;
+    receptionClock_ = clock_.utcNow();
+  }
+  entry_.receptionClock = receptionClock_;
   const CalendarTime& now = entry_.receptionClock;
   if (now.second != stampedClock_.second || now.minute != stampedClock_.minute || now.hour != stampedClock_.hour ||
       now.day != stampedClock_.day || now.month != stampedClock_.month || now.year != stampedClock_.year) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string_view>
 
@@ -86,6 +87,8 @@ class PacketDecoder {
   // The reception time text changes once a second; it is formatted again
   // only when the clock has moved on.
   CalendarTime stampedClock_{std::numeric_limits<int>::min(), 0, 0, 0, 0, 0, 0};
+  std::int64_t stampedSecond_ = std::numeric_limits<std::int64_t>::min();
+  CalendarTime receptionClock_;
   FixedText<32> stampText_;
 };
 
