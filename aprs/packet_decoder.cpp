@@ -474,7 +474,10 @@ bool isCallsign(std::string_view text) {
   const bool d0 = digitAt(0);
   const bool d1 = digitAt(1);
   const bool d2 = digitAt(2);
-  return (!d0 && d1 && !d2) || (!d0 && !d1 && d2) || (d0 && !d1 && d2);
+  // Letter, digit, digit is the shape of whole countries' callsigns (S56OA
+  // in Slovenia, E27FSR in Thailand, N419RV): without it they were never
+  // heard at all.
+  return (!d0 && d1) || (!d0 && !d1 && d2) || (d0 && !d1 && d2);
 }
 
 NmeaFields splitSentence(std::string_view sentence) {

@@ -30,7 +30,7 @@ bool isNumericRun(std::string_view text, std::size_t from, std::size_t to);
 
 // Callsign characters only, and the first three characters (missing ones
 // count as non-digits) have a digit where amateur callsigns put one:
-// x9x (A1BC, A1), xx9 (AB1CD) or 9x9 (1A1BC).
+// x9x (A1BC, A1), x99 (S56OA), xx9 (AB1CD) or 9x9 (1A1BC).
 bool isCallsign(std::string_view text);
 
 // The fields of an NMEA sentence that starts at '$': slot 0 holds the five

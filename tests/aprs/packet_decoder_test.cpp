@@ -23,7 +23,8 @@ TEST(IsCallsign, DigitPatternOfTheFirstThreeCharacters) {
       {"A1BC", true},       {"AB1CD", true},   {"1A1BC", true},     {"A1", true},
       {"N0CALL-15", true},  {"W1AW/P", true},  {"KA1ABC", true},    {"9A1A", true},
       {"AB", false},        {"ABC1", false},   {"1AB1", false},     {"", false},
-      {"ABC", false},       {"11A", false},    {"A11", false},      {"1", false},
+      {"ABC", false},       {"11A", false},    {"1", false},        {"A11", true},
+      {"S56OA", true},      {"E27FSR-9", true},
       {"N0 CALL", false},   {"N0CALL*", false}, {"N0_CALL", false}, {"N\xc3\x99" "0A", false},
   };
   for (const Row& row : kRows) {
