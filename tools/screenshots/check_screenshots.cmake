@@ -4,7 +4,8 @@
 # cmake -DTOOL=... -DFOLDER=... -P check_screenshots.cmake
 set(expected
   main-window menu-file menu-tnc menu-settings menu-gps menu-text-filter menu-tracker menu-help
-  received-position-data received-stations tnc-settings station-data gps-settings gps-settings-gpsd email-addresses
+  received-position-data received-stations tnc-settings tnc-settings-kiss tnc-settings-kiss-tcp tnc-settings-aprs-is
+  main-window-kiss-tcp main-window-aprs-is station-data gps-settings gps-settings-gpsd email-addresses
   filter-strings satellite-selection tracker-status about device-open-error map map-tracker passes sky-plot)
 
 file(REMOVE_RECURSE "${FOLDER}")

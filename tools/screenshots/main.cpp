@@ -29,9 +29,11 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,11 @@
 #include "dialogs/settings_dialogs.h"
 #include "dialogs/settings_edits.h"
 #include "map/map_window.h"
+#include "tnc/aprs_is_link.h"
+#include "tnc/ax25.h"
+#include "tnc/kiss_link.h"
 #include "tnc/monitor_text.h"
+#include "tnc/position_report.h"
 #include "tools/screenshots/demo_station.h"
 #include "tracker/element_file.h"
 #include "tracker/pass_windows.h"
@@ -132,6 +138,21 @@ struct Scene {
 
 std::vector<ElementRecord> demoSatellites() { return scanElementText(demo::demoElementText()); }
 
+// The UTC clock field as the TNC worker keeps it.
+void showUtcClock(Scene& s, MainConsole& c) {
+  const CalendarTime utc = s.clock.utcNow();
+  c.utcClockField()->setText(latin1(textf("%02d:%02d:%02d", utc.hour, utc.minute, utc.second)));
+}
+
+// The caret at the start of the last line keeps the line starts in view.
+void showLineStarts(MainConsole& c) {
+  QTextCursor caret = c.monitor()->textCursor();
+  caret.movePosition(QTextCursor::End);
+  caret.movePosition(QTextCursor::StartOfBlock);
+  c.monitor()->setTextCursor(caret);
+  c.monitor()->horizontalScrollBar()->setValue(0);
+}
+
 // The main window as the operator sees it with the TNC open, time tags on,
 // Highlight mode and a capture running, an e-mail being typed.
 void fillConsole(Scene& s) {
@@ -152,14 +173,8 @@ void fillConsole(Scene& s) {
   }
   s.clock.set(now);
   c.appendMonitorLines(shown);
-  // The caret at the start of the last line keeps the line starts in view.
-  QTextCursor caret = c.monitor()->textCursor();
-  caret.movePosition(QTextCursor::End);
-  caret.movePosition(QTextCursor::StartOfBlock);
-  c.monitor()->setTextCursor(caret);
-  c.monitor()->horizontalScrollBar()->setValue(0);
-  const CalendarTime utc = s.clock.utcNow();
-  c.utcClockField()->setText(latin1(textf("%02d:%02d:%02d", utc.hour, utc.minute, utc.second)));
+  showLineStarts(c);
+  showUtcClock(s, c);
   const std::string email = s.shared.values.emailAddress();
   c.inputLine()->setPlainText(latin1(textf(":EMAIL    :%s Arriving at the club at 19:30", email.c_str())));
   c.inputLine()->moveCursor(QTextCursor::End);
@@ -201,6 +216,120 @@ void fillStationWindows(Scene& s) {
   for (int row : {1, 2}) {
     picked->select(s.stations.view()->model()->index(row, 0), QItemSelectionModel::Select);
   }
+}
+
+// A monitor line as the AX.25 UI frame a radio hears: source, destination,
+// digipeaters ('*' after the last one that repeated it) and text.
+std::optional<Ax25UiFrame> frameOf(std::string_view line) {
+  const std::size_t arrow = line.find('>');
+  const std::size_t colon = line.find(':');
+  if (arrow == std::string_view::npos || colon == std::string_view::npos || colon < arrow) return std::nullopt;
+  std::string addresses(line.substr(arrow + 1, colon - arrow - 1));
+  // Every digipeater up to the starred one has repeated the frame.
+  const std::size_t star = addresses.find('*');
+  const auto repeated = static_cast<std::size_t>(
+      star == std::string::npos ? 0 : std::count(addresses.begin(), addresses.begin() + static_cast<long>(star), ','));
+  if (star != std::string::npos) addresses.erase(star, 1);
+  const std::string_view rest(addresses);
+  const std::size_t comma = std::min(rest.find(','), rest.size());
+  const std::optional<Ax25Address> source = parseAx25Address(line.substr(0, arrow));
+  const std::optional<Ax25Address> destination = parseAx25Address(rest.substr(0, comma));
+  const std::optional<std::vector<Ax25Address>> digipeaters =
+      parseAx25Path(rest.substr(std::min(comma + 1, rest.size())));
+  if (!source || !destination || !digipeaters || repeated > digipeaters->size()) return std::nullopt;
+  Ax25UiFrame frame{*destination, *source, *digipeaters, std::string(line.substr(colon + 1))};
+  for (std::size_t i = 0; i < repeated; ++i) frame.digipeaters[i].repeated = true;
+  return frame;
+}
+
+// A text as the console shows it: without its line end.
+std::string withoutLineEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  return text;
+}
+
+// The station's position report as F2 sends it now.
+std::string ownReport(Scene& s) {
+  const StationPosition p = s.shared.values.position();
+  return withoutLineEnd(buildPositionReport(s.clock.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg,
+                                            p.lonHemisphere, s.settings.mobile != 0, s.settings.phg.view(),
+                                            s.settings.message.view()));
+}
+
+// The main window while a network link runs, its console showing the
+// link's own lines among the traffic.
+QPixmap networkConsole(Scene& s, const QStringList& lines) {
+  MainConsole console(s.settings, s.shared, s.courier);
+  console.showPosition(s.shared.values.position());
+  console.setTncMenuOpen(true);
+  console.appendMonitorLines(lines);
+  showLineStarts(console);
+  showUtcClock(s, console);
+  return grabShown(console);
+}
+
+// Dire Wolf over KISS TCP: the demonstration traffic heard on the air comes
+// as UI frames and shows in the monitor form a text-mode TNC prints; F2
+// goes out as a frame from the station's callsign along its UNPROTO VIA
+// path. Traffic that came over the internet is not heard on the air.
+QPixmap kissConsole(Scene& s) {
+  const std::string address = textf("%s:%d", s.settings.kissHost.str().c_str(), s.settings.kissPort);
+  QStringList lines;
+  lines << latin1(textf("KISS link: no connection to %s: Connection refused. Trying again in 1 s.", address.c_str()))
+        << latin1(textf("KISS link: connected to %s.", address.c_str()));
+  for (const demo::HeardLine& line : demo::demoTraffic()) {
+    if (line.text.find("TCPIP") != std::string::npos) continue;
+    const std::optional<Ax25UiFrame> frame = frameOf(line.text);
+    const std::vector<std::uint8_t> bytes = frame ? encodeUiFrame(*frame) : std::vector<std::uint8_t>();
+    const std::optional<Ax25UiFrame> heard = readUiFrame(bytes.data(), bytes.size());
+    s.check(heard && monitorLine(*heard) == line.text, "a frame heard over KISS shows as the TNC's monitor line");
+    if (heard) lines << latin1(monitorLine(*heard));
+  }
+  const std::optional<Ax25Address> source = parseAx25Address(s.settings.callsign.view());
+  const std::optional<std::vector<Ax25Address>> path = parseAx25Path(s.settings.unprotoVia.view());
+  s.check(source && path, "the station's callsign and path make a frame");
+  if (source && path) {
+    const Ax25UiFrame own{*parseAx25Address(kOwnDestination), *source, *path, ownReport(s)};
+    lines << latin1("Sent: " + monitorLine(own));
+  }
+  return networkConsole(s, lines);
+}
+
+// APRS-IS: the login with the station's passcode and the filter around it,
+// the server's answers, the feed, and F2 sent once the login is verified.
+QPixmap aprsIsConsole(Scene& s) {
+  const std::string call(s.settings.callsign.view());
+  const StationPosition p = s.shared.values.position();
+  const AprsIsLink link(s.settings.aprsIsHost.str(), s.settings.aprsIsPort,
+                        AprsIsLogin{call, false, s.settings.aprsIsFilter.str(), p.latitudeDeg, p.longitudeDeg});
+  const std::string login = withoutLineEnd(link.loginLine());
+  QStringList lines;
+  lines << latin1(textf("APRS-IS: connected to %s:%d.", s.settings.aprsIsHost.str().c_str(), s.settings.aprsIsPort))
+        << latin1("APRS-IS: " + login) << QStringLiteral("# aprs-is server T2BOSTON 2.1")
+        << latin1("# logresp " + call + " verified, server T2BOSTON");
+  // The connection is five minutes old. Packets heard on the air reach the
+  // internet through an igate, which adds itself to the path.
+  constexpr std::int64_t kConnectedSeconds = 300;
+  for (const demo::HeardLine& line : demo::demoTraffic()) {
+    if (line.unixSeconds < demo::demoInstant() - kConnectedSeconds) continue;
+    std::string text = line.text;
+    if (text.find("TCPIP") == std::string::npos) text.insert(text.find(':'), ",qAR,W1DGE-10");
+    lines << latin1(text);
+  }
+  lines << QStringLiteral("# 12 Jun 2026 14:32:00 GMT T2BOSTON 192.0.2.44:14580")
+        << latin1("Sent: " + call + ">" + std::string(kOwnDestination) + ",TCPIP*:" + ownReport(s));
+  return networkConsole(s, lines);
+}
+
+// TNC/APRS Settings with another link kind chosen.
+QPixmap linkSettings(Scene& s, LinkType type) {
+  TncSettingsEdit edit = loadTncSettings(s.settings);
+  edit.linkType = static_cast<int>(type);
+  TncSettingsDialog d(edit, &s.console);
+  const char* name = type == LinkType::KissTcp ? "kissHost" : type == LinkType::AprsIs ? "aprsIsHost" : nullptr;
+  const QLineEdit* address = name == nullptr ? nullptr : d.findChild<QLineEdit*>(QString::fromLatin1(name));
+  s.check(name == nullptr || (address != nullptr && address->isEnabled()), "the chosen link's address can be edited");
+  return grabShown(d);
 }
 
 // The demonstration station tracks its chosen satellites.
@@ -338,6 +467,11 @@ std::vector<Shot> shots() {
          TncSettingsDialog d(loadTncSettings(s.settings), &s.console);
          return grabShown(d);
        }},
+      {"tnc-settings-kiss", [](Scene& s) { return linkSettings(s, LinkType::KissSerial); }},
+      {"tnc-settings-kiss-tcp", [](Scene& s) { return linkSettings(s, LinkType::KissTcp); }},
+      {"tnc-settings-aprs-is", [](Scene& s) { return linkSettings(s, LinkType::AprsIs); }},
+      {"main-window-kiss-tcp", kissConsole},
+      {"main-window-aprs-is", aprsIsConsole},
       {"station-data",
        [](Scene& s) {
          StationDataDialog d(loadStationData(s.settings), &s.console);
