@@ -14,7 +14,13 @@ constexpr auto kSilenceLimit = std::chrono::seconds(120);
 }  // namespace
 
 AprsIsLink::AprsIsLink(std::string host, int port, AprsIsLogin login)
-    : tcp_("APRS-IS", std::move(host), port, kReadTimeoutMs), login_(std::move(login)) {}
+    : tcp_("APRS-IS", std::move(host), port, kReadTimeoutMs), login_(std::move(login)) {
+  // Without a callsign of its own the station can only listen.
+  if (login_.callsign.empty()) {
+    login_.callsign = "N0CALL";
+    login_.receiveOnly = true;
+  }
+}
 
 std::string AprsIsLink::loginLine() const {
   const std::string filter =

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tnc/aprs_is.h"
+#include "tnc/aprs_is_link.h"
 #include "tnc/ax25.h"
 #include "tnc/converse_text.h"
 #include "tnc/kiss.h"
@@ -132,6 +133,9 @@ TEST(AprsIs, PasscodeLoginAndTheServersAnswer) {
             "user N0CALL-9 pass 13023 vers TervaneAPRS 1.0.0 filter r/42.36/-71.06/100\r\n");
   EXPECT_EQ(aprsIsLoginLine("N0CALL", -1, "1.0.0", ""), "user N0CALL pass -1 vers TervaneAPRS 1.0.0\r\n");
   EXPECT_EQ(defaultAprsIsFilter(-33.8688, 151.2093), "r/-33.87/151.21/100");
+  // A station without a callsign of its own can only listen.
+  EXPECT_EQ(AprsIsLink("localhost", 14580, AprsIsLogin{"", false, "", 42.36, -71.06}).loginLine(),
+            "user N0CALL pass -1 vers TervaneAPRS 1.0.0 filter r/42.36/-71.06/100\r\n");
   struct Row {
     const char* line;
     bool answers, verified, refused;
