@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -122,8 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     model.propagate(kNowUnix);
     const MotionBound bound = model.motionBound(kNowUnix, kNowUnix + kCrossingWindowSeconds - 1);
     const LookAngles look = model.lookAngles(station);
-    TERVANE_FUZZ_CHECK(signKeepingSeconds(look.elevationDeg, look.rangeKm, bound) >= 1);
-    TERVANE_FUZZ_CHECK(signKeepingSeconds(look.elevationDeg, look.rangeKm, bound) <= kCrossingWindowSeconds);
+    // The satellite's height above the horizon plane, now and a minute earlier.
+    const double heightKm = look.rangeKm * std::sin(look.elevationDeg * std::numbers::pi / 180.0);
+    model.propagate(kNowUnix - 60);
+    const LookAngles earlierLook = model.lookAngles(station);
+    const double earlierHeightKm = earlierLook.rangeKm * std::sin(earlierLook.elevationDeg * std::numbers::pi / 180.0);
+    for (const std::int64_t since : {std::int64_t{0}, std::int64_t{60}}) {
+      const std::int64_t seconds = signKeepingSeconds(heightKm, earlierHeightKm, since, bound);
+      TERVANE_FUZZ_CHECK(seconds >= 1 && seconds <= kCrossingWindowSeconds);
+    }
     if (!crossingSearched && bound.speedKmPerSec > 0.0) {
       crossingSearched = true;
       const auto crossing = findCrossingBounded(model, kNowUnix, station);
