@@ -15,40 +15,25 @@
 #include "base/coordination.h"
 #include "base/transmit_courier.h"
 #include "tests/integration/simulator_process.h"
+#include "tests/integration/station_rig.h"
 #include "tnc/tnc_link.h"
 
 using namespace tervane;
 
 namespace {
 
-struct Station {
-  StationSettings settings;
-  Coordination shared;
-  SystemClock clock;
-  TransmitCourier courier{shared};
-  MainConsole console{settings, shared, courier};
-  PositionWindow positions{shared, &console};
-  StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
-  StationWindowsSink sink{positions, stations};
-  TncLink link{console, clock, nullptr};
-
+struct Station : StationRig {
   Station(const QString& linkChoice, bool receiveOnly) {
     qputenv("TERVANEAPRS_LINK", linkChoice.toLocal8Bit());
     settings.callsign = "n0call-1";
     settings.aprsIsReceiveOnly = receiveOnly ? 1 : 0;
     settings.latitude = "42.36";
     settings.longitude = "-71.06";
-    link.setStationSink(&sink);
-    link.attach();
-    console.initialise();
-    console.show();
+    wire();
+    start();
     console.action("tncOpen")->trigger();
   }
-  ~Station() {
-    console.action("tncClose")->trigger();
-    WorkerThread::joinAll(std::chrono::milliseconds(3000));
-  }
-  QString shown() const { return console.monitor()->toPlainText(); }
+  ~Station() { closeTnc(); }
 };
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "base/coordination.h"
 #include "base/transmit_courier.h"
 #include "tests/integration/device_question.h"
+#include "tests/integration/station_rig.h"
 #include "tests/integration/direwolf.h"
 #include "tnc/ax25.h"
 #include "tnc/kiss.h"
@@ -103,16 +104,7 @@ class KissWatcher {
   std::thread thread_;
 };
 
-struct Station {
-  StationSettings settings;
-  Coordination shared;
-  SystemClock clock;
-  TransmitCourier courier{shared};
-  MainConsole console{settings, shared, courier};
-  PositionWindow positions{shared, &console};
-  StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
-  StationWindowsSink sink{positions, stations};
-  TncLink link{console, clock, nullptr};
+struct Station : StationRig {
   DeviceQuestionGuard question;
   std::map<QString, SteadyClock::time_point> shownAt;
 
@@ -120,10 +112,8 @@ struct Station {
     qputenv("TERVANEAPRS_LINK", linkChoice.toLocal8Bit());
     settings.callsign = "N0CALL-1";
     settings.unprotoVia = "WIDE1-1";
-    link.setStationSink(&sink);
-    link.attach();
-    console.initialise();
-    console.show();
+    wire();
+    start();
     // When each packet first shows in the console.
     QObject::connect(console.monitor(), &QPlainTextEdit::textChanged, console.monitor(), [this] {
       const QString text = console.monitor()->toPlainText();
@@ -133,11 +123,7 @@ struct Station {
       }
     });
   }
-  ~Station() {
-    console.action("tncClose")->trigger();
-    WorkerThread::joinAll(std::chrono::milliseconds(3000));
-  }
-  QString shown() const { return console.monitor()->toPlainText(); }
+  ~Station() { closeTnc(); }
   int positionRows() const { return positions.view()->model()->rowCount(); }
 };
 

@@ -29,6 +29,7 @@
 #include "platform/pty.h"
 #include "tnc/tnc_link.h"
 #include "tests/integration/device_question.h"
+#include "tests/integration/station_rig.h"
 #include "tests/integration/simulator_process.h"
 
 using namespace tervane;
@@ -116,32 +117,20 @@ void writeTraffic(const QString& path, const QString& tag, int count) {
   for (int i = 0; i < count; ++i) f.write(QStringLiteral("K%1X>APRS,WIDE2-1:>%2 %1\n").arg(10000 + i).arg(tag).toLatin1());
 }
 
-struct Station {
-  StationSettings settings;
-  Coordination shared;
-  SystemClock clock;
-  TransmitCourier courier{shared};
-  MainConsole console{settings, shared, courier};
-  PositionWindow positions{shared, &console};
-  StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
-  StationWindowsSink sink{positions, stations};
-  TncLink tnc{console, clock, nullptr};
+struct Station : StationRig {
   GpsLink gps{console, clock, nullptr};
   DeviceQuestionGuard question;
 
   Station() {
-    tnc.setStationSink(&sink);
-    tnc.attach();
+    wire();
     gps.setToggleTrackHook([this](bool on) { positions.setToggleTrackEnabled(on); });
     gps.attach();
     settings.mobile = 1;
-    console.initialise();
-    console.show();
+    start();
   }
   ~Station() {
-    console.action("tncClose")->trigger();
     console.action("gpsOff")->trigger();
-    WorkerThread::joinAll(std::chrono::milliseconds(5000));
+    closeTnc(std::chrono::milliseconds(5000));
   }
   void useTnc(const QString& device) { qputenv("TERVANEAPRS_COM1", device.toLocal8Bit()); }
   void useGps(const QString& device) { qputenv("TERVANEAPRS_COM2", device.toLocal8Bit()); }
@@ -149,7 +138,6 @@ struct Station {
     console.action("tncClose")->trigger();
     console.action("tncOpen")->trigger();
   }
-  QString shown() const { return console.monitor()->toPlainText(); }
 };
 
 }  // namespace
@@ -174,7 +162,7 @@ class FaultInjectionTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > 50, 10000);
       ui.outsideTheWindow([&tnc] { tnc.stop(); });  // the device goes away under a running worker
       // One line names the port and why, and the menu shows the link closed.
-      QTRY_VERIFY_WITH_TIMEOUT(!s.tnc.isRunning(), 5000);
+      QTRY_VERIFY_WITH_TIMEOUT(!s.link.isRunning(), 5000);
       QTRY_VERIFY(s.console.action("tncOpen")->isEnabled());
       QVERIFY(!s.console.action("tncClose")->isEnabled());
       const QString lost = QStringLiteral("TNC port COM1 (%1) stopped working").arg(tnc.device());
@@ -210,7 +198,7 @@ class FaultInjectionTest : public QObject {
     s.useTnc(QString::fromStdString(pty.slavePath));
     writeAll(pty.masterFd, "cmd:");
     s.console.action("tncOpen")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(s.tnc.isRunning(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.link.isRunning(), 3000);
     std::mt19937 random(7);
     std::string noise(200000, '\0');
     for (char& c : noise) c = static_cast<char>(random());
@@ -258,7 +246,7 @@ class FaultInjectionTest : public QObject {
       s.reopenTnc();
       QTest::qWait(5);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(s.tnc.isRunning(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.link.isRunning(), 5000);
     const int before = s.console.monitor()->blockCount();
     QTRY_VERIFY_WITH_TIMEOUT(s.console.monitor()->blockCount() > before + 5, 10000);
     QVERIFY2(ui.worstMs() < 500, qPrintable(QString::number(ui.worstMs())));

@@ -26,6 +26,7 @@
 #include "aprs/station_windows.h"
 #include "tnc/tnc_link.h"
 #include "tests/integration/device_question.h"
+#include "tests/integration/station_rig.h"
 #include "tests/integration/simulator_process.h"
 
 using namespace tervane;
@@ -47,29 +48,15 @@ void answerDeviceOpenError(const QString& button, bool* asked) {
   timer->start(20);
 }
 
-struct Station {
-  StationSettings settings;
-  Coordination shared;
-  SystemClock clock;
-  TransmitCourier courier{shared};
-  MainConsole console{settings, shared, courier};
-  PositionWindow positions{shared, &console};
-  StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
-  StationWindowsSink sink{positions, stations};
-  TncLink link{console, clock, nullptr};
+struct Station : StationRig {
   DeviceQuestionGuard question;
 
   explicit Station(const QString& device) {
     qputenv("TERVANEAPRS_COM1", device.toLocal8Bit());
-    link.setStationSink(&sink);
-    link.attach();
-    console.initialise();
-    console.show();
+    wire();
+    start();
   }
-  ~Station() {
-    console.action("tncClose")->trigger();
-    WorkerThread::joinAll(std::chrono::milliseconds(3000));
-  }
+  ~Station() { closeTnc(); }
   void open() { console.action("tncOpen")->trigger(); }
 };
 
