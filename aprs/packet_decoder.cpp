@@ -9,6 +9,7 @@
 
 #include "aprs/compressed_position.h"
 #include "aprs/mic_e.h"
+#include "base/text_format.h"
 
 namespace tervane {
 
@@ -529,9 +530,7 @@ PacketDecoder::Packet PacketDecoder::splitPacket(std::string_view rest, std::siz
     if (packet.information.empty() || packet.information.front() != '}') break;
     rest = packet.information.substr(1);
   }
-  while (!packet.information.empty() && (packet.information.back() == '\r' || packet.information.back() == '\n')) {
-    packet.information.remove_suffix(1);
-  }
+  packet.information = withoutLineEnd(packet.information);
   return packet;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Number reading and printing shared by every subsystem: the leading-number
 // rule the settings dialogs use, printf-style formatting into std::string,
-// and the position display and hemisphere letters.
+// the position display and hemisphere letters, and line ends.
 
 #include <string>
 #include <string_view>
@@ -30,5 +30,11 @@ char longitudeLetter(double longitudeDeg);
 // "%9.6f %c" and "%10.6f %c" of the absolute value and the letter.
 std::string latitudeDisplay(double latitudeDeg);
 std::string longitudeDisplay(double longitudeDeg);
+
+// The text without the CR and LF bytes that end it.
+constexpr std::string_view withoutLineEnd(std::string_view text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
+  return text;
+}
 
 }  // namespace tervane

@@ -74,7 +74,7 @@ bool AprsIsLink::receive(const LineHandler& onLine) {
 }
 
 void AprsIsLink::takeComment(std::string_view line) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  line = withoutLineEnd(line);
   services_->ui.notice(line);
   const std::optional<LoginAnswer> answer = readLoginAnswer(line);
   if (!answer) return;
@@ -95,8 +95,7 @@ void AprsIsLink::transmit(std::string_view text) {
 
 bool AprsIsLink::sendReport(std::string_view report) {
   if (!tcp_.isUp() || state_ == Login::Sent || state_ == Login::None) return false;
-  while (!report.empty() && (report.back() == '\r' || report.back() == '\n')) report.remove_suffix(1);
-  send(report);
+  send(withoutLineEnd(report));
   return true;
 }
 

@@ -88,9 +88,7 @@ std::string monitorLine(const Ax25UiFrame& frame) {
     if (i == lastRepeated) line += '*';
   }
   line += ':';
-  std::string_view info = frame.information;
-  info = info.substr(0, info.find('\0'));
-  while (!info.empty() && (info.back() == '\r' || info.back() == '\n')) info.remove_suffix(1);
+  const std::string_view info = withoutLineEnd(std::string_view(frame.information).substr(0, frame.information.find('\0')));
   for (char c : info) line += (c == '\r' || c == '\n') ? ' ' : c;
   return line;
 }

@@ -88,8 +88,7 @@ void KissLink::apply(const LinkCommand& command) {
 
 bool KissLink::sendReport(std::string_view report) {
   if (tcp_ && !tcp_->isUp()) return false;
-  while (!report.empty() && (report.back() == '\r' || report.back() == '\n')) report.remove_suffix(1);
-  send(report);
+  send(withoutLineEnd(report));
   return true;
 }
 

@@ -32,8 +32,7 @@ QString fromLatin1(std::string_view text) {
 
 // The console shows a line without its line-end bytes.
 QString displayText(std::string_view line) {
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-  return fromLatin1(line);
+  return fromLatin1(withoutLineEnd(line));
 }
 
 DisplayMode checkedMode(MainConsole& console) {
