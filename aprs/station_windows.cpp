@@ -232,11 +232,14 @@ void PositionWindow::addOrUpdate(const StationEntry& entry) {
 
 void PositionWindow::setWatch(PositionWatch watch) { watch_ = std::move(watch); }
 
-void PositionWindow::tellSelection() {
-  if (!watch_.selected) return;
+std::vector<std::string> PositionWindow::namesOf(const std::vector<std::size_t>& rows) const {
   std::vector<std::string> names;
-  for (std::size_t r : selectedRows()) names.emplace_back(stationName(table_.row(r)));
-  watch_.selected(names);
+  for (std::size_t r : rows) names.emplace_back(stationName(table_.row(r)));
+  return names;
+}
+
+void PositionWindow::tellSelection() {
+  if (watch_.selected) watch_.selected(namesOf(selectedRows()));
 }
 
 bool PositionWindow::selectStation(std::string_view name) {
@@ -282,8 +285,7 @@ void PositionWindow::toggleTrack() {
 
 void PositionWindow::deleteSelected() {
   const std::vector<std::size_t> rows = selectedRows();
-  std::vector<std::string> names;
-  for (std::size_t r : rows) names.emplace_back(stationName(table_.row(r)));
+  const std::vector<std::string> names = namesOf(rows);
   table_.remove(rows);
   view_->clearSelection();
   model_->refill();
@@ -391,27 +393,22 @@ StationWindowsSink::StationWindowsSink(PositionWindow& positions, StationsWindow
     : positions_(&positions), stations_(&stations), pending_(std::make_shared<Pending>()) {}
 
 void StationWindowsSink::addCallsign(std::string_view call) {
-  bool first = false;
-  {
-    std::lock_guard<std::mutex> lock(pending_->mutex);
-    first = pending_->calls.empty() && pending_->entries.empty();
-    pending_->calls.emplace_back(call);
-  }
-  scheduleDrain(first);
+  enqueue([call](Pending& p) { p.calls.emplace_back(call); });
 }
 
 void StationWindowsSink::addOrUpdate(const StationEntry& entry) {
-  bool first = false;
-  {
-    std::lock_guard<std::mutex> lock(pending_->mutex);
-    first = pending_->calls.empty() && pending_->entries.empty();
-    pending_->entries.push_back(entry);
-  }
-  scheduleDrain(first);
+  enqueue([&entry](Pending& p) { p.entries.push_back(entry); });
 }
 
-void StationWindowsSink::scheduleDrain(bool first) {
-  if (!first) return;
+// The first item after a drain schedules the next one; later items ride
+// along with it.
+void StationWindowsSink::enqueue(const std::function<void(Pending&)>& add) {
+  {
+    std::lock_guard<std::mutex> lock(pending_->mutex);
+    const bool first = pending_->calls.empty() && pending_->entries.empty();
+    add(*pending_);
+    if (!first) return;
+  }
   constexpr int kBatchMs = 16;
   PositionWindow* positions = positions_;
   StationsWindow* stations = stations_;

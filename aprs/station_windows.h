@@ -63,6 +63,7 @@ class PositionWindow : public QDialog {
 
  private:
   std::vector<std::size_t> selectedRows() const;
+  std::vector<std::string> namesOf(const std::vector<std::size_t>& rows) const;
   void resetColumns();
   void widenColumnsFor(int row);
   int textWidthPx(const QString& text);
@@ -120,7 +121,7 @@ class StationWindowsSink final : public StationSink {
 
  private:
   struct Pending;
-  void scheduleDrain(bool first);
+  void enqueue(const std::function<void(Pending&)>& add);
 
   PositionWindow* positions_;
   StationsWindow* stations_;
