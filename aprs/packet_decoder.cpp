@@ -481,6 +481,34 @@ bool isCallsign(std::string_view text) {
   return (!d0 && d1) || (!d0 && !d1 && d2) || (d0 && !d1 && d2);
 }
 
+bool isStationName(std::string_view text) {
+  constexpr std::size_t kMaxNameLength = 9;
+  const auto nameChar = [](char c) { return (c >= 'A' && c <= 'Z') || isAsciiDigit(c); };
+  if (text.empty() || text.size() > kMaxNameLength) return false;
+  const std::size_t dash = text.find('-');
+  if (dash == kNotFound) return std::all_of(text.begin(), text.end(), nameChar);
+  const std::string_view base = text.substr(0, dash);
+  const std::string_view ssid = text.substr(dash + 1);
+  return !base.empty() && !ssid.empty() && std::all_of(base.begin(), base.end(), nameChar) &&
+         std::all_of(ssid.begin(), ssid.end(), nameChar);
+}
+
+namespace {
+
+// Where the addresses of a packet header "SOURCE>DESTINATION,PATH:" end,
+// given the '>' at `close`: the ':' after it, when the destination before
+// the first ',' or blank is a station name; npos when the text is no
+// packet header.
+std::size_t addressesEnd(std::string_view text, std::size_t close) {
+  const std::size_t colon = text.find(':', close + 1);
+  if (colon == kNotFound) return kNotFound;
+  std::size_t destinationEnd = close + 1;
+  while (destinationEnd < colon && text[destinationEnd] != ',' && text[destinationEnd] != ' ') ++destinationEnd;
+  return isStationName(text.substr(close + 1, destinationEnd - close - 1)) ? colon : kNotFound;
+}
+
+}  // namespace
+
 NmeaFields splitSentence(std::string_view sentence) {
   NmeaFields fields;
   fields.slot[0] = sentence.substr(std::min<std::size_t>(1, sentence.size()), kSentenceNameLength);
@@ -570,7 +598,8 @@ void PacketDecoder::decode() {
   const std::string_view rest = afterLastPrompt(working);
 
   const std::size_t headerEnd = rest.find('>');
-  findSourceCall(rest, headerEnd);
+  // Text after a prompt is not known to be a whole packet.
+  findSourceCall(rest, headerEnd, rest.size() == working.size());
   entry_.callsignFound = !entry_.sourceCall.empty();
 
   bool valid = false;
@@ -628,19 +657,39 @@ void PacketDecoder::clearReportDetails() {
   entry_.deviceName.clear();
 }
 
-void PacketDecoder::findSourceCall(std::string_view rest, std::size_t headerEnd) {
+void PacketDecoder::findSourceCall(std::string_view rest, std::size_t headerEnd, bool packetLine) {
   std::string_view call;
+  // The ':' that ends the addresses of a line that is a whole packet; found
+  // only when a name that is not shaped like a callsign needs it.
+  std::size_t headerColon = kNotFound;
+  bool headerLooked = false;
+  const auto packetHeader = [&] {
+    if (!headerLooked) {
+      headerLooked = true;
+      if (packetLine && headerEnd != kNotFound) headerColon = addressesEnd(rest, headerEnd);
+    }
+    return headerColon != kNotFound;
+  };
   // A third-party header "}ORIGIN>..." names the station that really sent
-  // the report; the outer source is only the gateway that relayed it.
+  // the report; the outer source is only the gateway that relayed it. Where
+  // the brace starts the information field of a whole packet and a header
+  // follows it, the originator goes by its name whatever its shape; a brace
+  // anywhere else is free text, where only a callsign's shape counts.
   const std::size_t brace = rest.find('}');
   if (brace != kNotFound) {
     const std::size_t close = rest.find('>', brace + 1);
     if (close != kNotFound) {
       const std::string_view inner = rest.substr(brace + 1, close - brace - 1);
-      if (isCallsign(inner)) call = inner;
+      if (isCallsign(inner) || (isStationName(inner) && packetHeader() && brace == headerColon + 1 &&
+                                addressesEnd(rest, close) != kNotFound)) {
+        call = inner;
+      }
     }
   }
-  if (call.empty() && headerEnd != kNotFound && isCallsign(rest.substr(0, headerEnd))) call = rest.substr(0, headerEnd);
+  if (call.empty() && headerEnd != kNotFound) {
+    const std::string_view source = rest.substr(0, headerEnd);
+    if (isCallsign(source) || (isStationName(source) && packetHeader())) call = source;
+  }
   store(entry_.sourceCall, call);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Turns one monitored TNC line into a StationEntry: the source callsign
-// (behind any "cmd:" prompt, or the originator of a third-party '}' header),
+// (behind any "cmd:" prompt, or the originator of a third-party '}' header;
+// the source of a line that is a whole packet is the station's name
+// whatever its shape, elsewhere only text shaped like a callsign counts),
 // and a position. A raw $GPRMC or $GPGGA sentence, or a plain position
 // found anywhere in the text (with an optional zulu time stamp), comes
 // first; only a line that gives neither is read for the other forms: Mic-E,
@@ -30,8 +32,17 @@ bool isNumericRun(std::string_view text, std::size_t from, std::size_t to);
 
 // Callsign characters only, and the first three characters (missing ones
 // count as non-digits) have a digit where amateur callsigns put one:
-// x9x (A1BC, A1), x99 (S56OA), xx9 (AB1CD) or 9x9 (1A1BC).
+// x9x (A1BC, A1), x99 (S56OA), xx9 (AB1CD) or 9x9 (1A1BC). Only the shape
+// tells a callsign in text that is no packet header.
 bool isCallsign(std::string_view text);
+
+// A source address as AX.25 or APRS-IS carries it, whatever its shape:
+// capital letters and digits, then optionally '-' and an SSID of capital
+// letters and digits, nine characters in all. AX.25 allows six before an
+// SSID of 0..15, APRS-IS up to nine in all (95023-RR2). Digipeaters (VACA),
+// weather sites (KBNA, 530808-1) and tactical stations (HOME) go by such
+// names.
+bool isStationName(std::string_view text);
 
 // The fields of an NMEA sentence that starts at '$': slot 0 holds the five
 // characters of the sentence name, slot k the text after the k-th comma up
@@ -70,7 +81,7 @@ class PacketDecoder {
   // `close` is where the first '>' of `rest` is.
   static Packet splitPacket(std::string_view rest, std::size_t close);
   void clearReportDetails();
-  void findSourceCall(std::string_view rest, std::size_t headerEnd);
+  void findSourceCall(std::string_view rest, std::size_t headerEnd, bool packetLine);
   bool findNmeaPosition(RawPosition& raw);
   void findAprsPosition(std::string_view working, RawPosition& raw);
   bool storePosition(const RawPosition& raw);

@@ -62,7 +62,7 @@ TEST(DecodeTool, PrintsOneTabSeparatedLinePerInputLine) {
   const std::string input =
       "N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\n"
       "N0CALL>APRS:@092345z4237.14N/07120.83W#PHG5132\r\n"
-      "ABC>APRS:!4237.14N/07120.83W-\n"
+      "AB_C>APRS:!4237.14N/07120.83W-\n"
       "\n"
       "N0CALL>APRS:$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\r\n"
       "N0CALL>APRS:!4237.14N/07120.83W-PHG5\t1\n"

@@ -33,6 +33,24 @@ TEST(IsCallsign, DigitPatternOfTheFirstThreeCharacters) {
   }
 }
 
+TEST(IsStationName, AddressesThatAx25AndAprsIsCarry) {
+  struct Row {
+    const char* text;
+    bool name;
+  };
+  const Row kRows[] = {
+      {"VACA", true},         {"SEA", true},         {"530808-1", true},    {"N0CALL-15", true},
+      {"ABCDEF-15", true},    {"FROMCALL", true},    {"95023-RR2", true},   {"A", true},
+      {"ABCDEFGHIJ", false},  {"N0CALL-150", false}, {"", false},          {"-1", false},
+      {"VACA-", false},       {"VA-CA-1", false},    {"VACA*", false},      {"W1AW/P", false},
+      {"vaca", false},        {"VA CA", false},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(isStationName(row.text), row.name);
+  }
+}
+
 TEST(IsCallsignChar, OnlyAsciiLettersDigitsSlashDash) {
   for (int c = 0; c < 256; ++c) {
     const bool expected = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -146,13 +164,26 @@ const DecodeRow kDecodeRows[] = {
     {"third-party header reports the originator",
      decoderInput("N0CALL>APRS:}N1TEST>APRS,TCPIP:!4237.14N/07120.83W-"), kMidday, true, true, "N1TEST",
      "42.619000 N", " 71.347167 W", 42.619, -71.347167, "", ""},
-    {"third-party originator failing the test falls back to the gateway",
-     decoderInput("N0CALL>APRS:}ABC>APRS,TCPIP:!4237.14N/07120.83W-"), kMidday, true, true, "N0CALL",
+    {"third-party originator that is no station name falls back to the gateway",
+     decoderInput("N0CALL>APRS:}ABCDEFGHIJ>APRS,TCPIP:!4237.14N/07120.83W-"), kMidday, true, true, "N0CALL",
+     "42.619000 N", " 71.347167 W", 42.619, -71.347167, "", ""},
+    {"third-party originator named without a callsign's shape",
+     decoderInput("N0CALL>APRS:}SEA>APRS,TCPIP:!4237.14N/07120.83W-"), kMidday, true, true, "SEA", "42.619000 N",
+     " 71.347167 W", 42.619, -71.347167, "", ""},
+    {"a brace in a comment is free text, where only a callsign's shape names a sender",
+     decoderInput("N0CALL>APRS:!4237.14N/07120.83W-see }SEA>APRS:"), kMidday, true, true, "N0CALL",
      "42.619000 N", " 71.347167 W", 42.619, -71.347167, "", ""},
     {"brace without a following '>'", decoderInput("N0CALL>APRS:!4237.14N/07120.83W-hello}world"), kMidday, true,
      true, "N0CALL", "42.619000 N", " 71.347167 W", 42.619, -71.347167, "", ""},
-    {"source shaped like ABC gives nothing", decoderInput("ABC>APRS:!4237.14N/07120.83W-PHG5132"), kMidday, false,
-     false, "", "", "", 0, 0, "", ""},
+    {"a digipeater's name is the source of its packet",
+     decoderInput("VACA>APNU19,WR6ABD*:!3824.71NS12206.81W#PHG5600/W2"), kMidday, true, true, "VACA",
+     "38.411833 N", "122.113500 W", 38.411833, -122.1135, "", "5600"},
+    {"a name after a prompt needs a callsign's shape", decoderInput("cmd:VACA>APNU19:!3824.71NS12206.81W#"),
+     kMidday, false, false, "", "", "", 0, 0, "", ""},
+    {"a name in a line that is no packet header needs a callsign's shape",
+     decoderInput("VACA>APNU19 !3824.71NS12206.81W#"), kMidday, false, false, "", "", "", 0, 0, "", ""},
+    {"a name longer than APRS-IS allows gives nothing", decoderInput("ABCDEFGHIJ>APRS:!4237.14N/07120.83W-"),
+     kMidday, false, false, "", "", "", 0, 0, "", ""},
     {"source with a digipeated star", decoderInput("N0CALL*>APRS:!4237.14N/07120.83W-"), kMidday, false, false,
      "", "", "", 0, 0, "", ""},
     {"no '>' at all", decoderInput("N0CALL APRS !4237.14N/07120.83W-"), kMidday, false, false, "", "", "", 0, 0,
@@ -172,8 +203,8 @@ const DecodeRow kDecodeRows[] = {
      "48.117300 N", " 11.516667 E", 48.1173, 11.516667, "3/23/2094 12:35:19", ""},
     {"NMEA sentence beyond the decoded 255 characters", decoderInput("N0CALL>APRS:" + std::string(300, '.') + kRmc),
      kMidday, true, true, "N0CALL", "48.117300 N", " 11.516667 E", 48.1173, 11.516667, "3/23/2094 12:35:19", ""},
-    {"NMEA needs the callsign first", decoderInput("XYZ>APRS:" + kRmc), kMidday, false, false, "", "", "", 0, 0, "",
-     ""},
+    {"NMEA needs the callsign first", decoderInput("XYZ*>APRS:" + kRmc), kMidday, false, false, "", "", "", 0, 0,
+     "", ""},
     {"hemisphere letters are not checked",
      decoderInput("N0CALL>APRS:$GPRMC,123519,A,4807.038,x,01131.000,e,022.4,084.4,230394,003.1,W*6A"), kMidday,
      true, true, "N0CALL", "48.117300 x", " 11.516667 e", -48.1173, -11.516667, "3/23/2094 12:35:19", ""},
@@ -279,7 +310,7 @@ TEST(PacketDecoder, NothingCarriesOverFromThePreviousLine) {
   ASSERT_TRUE(decoder.entry().positionValid);
   ASSERT_EQ(decoder.entry().phgDigits.view(), "5132");
 
-  decoder.beginLine(decoderInput("ABC>APRS:plain text"));
+  decoder.beginLine(decoderInput("AB_C>APRS:plain text"));
   decoder.decode();
   const StationEntry& e = decoder.entry();
   EXPECT_FALSE(e.callsignFound);

@@ -199,7 +199,7 @@ TEST(PositionForms, MalformedReportsGiveNoPosition) {
       {"item name of two characters", "N1TEST>APRS:)AB!4903.50N/07201.75W!"},
       {"item name of ten characters", "N1TEST>APRS:)ABCDEFGHIJ!4903.50N/07201.75W!"},
       {"GLL without a hemisphere", "N1TEST>APRS:$GPGLL,4916.45,,12311.12,W,225444,A"},
-      {"no callsign: nothing, whatever the form", "ABC>APRS:!" + kCompressed + "7P["},
+      {"no callsign: nothing, whatever the form", "AB_C>APRS:!" + kCompressed + "7P["},
   };
   const FixedClock clock(unixFromCalendar(kMidday));
   for (const Row& row : kRows) {
