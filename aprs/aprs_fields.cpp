@@ -138,7 +138,10 @@ bool readPlainPosition(std::string_view text, ReportPosition& position) {
       longitude.degrees * kHundredthsPerDegree + longitude.hundredths > 180 * kHundredthsPerDegree) {
     return false;
   }
-  const int ambiguity = std::max(latitude.blanks, longitude.blanks);
+  // The latitude sets the ambiguity; a longitude that hides more digits
+  // than it contradicts it.
+  if (longitude.blanks > latitude.blanks) return false;
+  const int ambiguity = latitude.blanks;
   const double latitudeDeg = coordinateDegrees(latitude, ambiguity, 90.0);
   const double longitudeDeg = coordinateDegrees(longitude, ambiguity, 180.0);
 

@@ -54,8 +54,8 @@ bool hasTimeStampShape(std::string_view text);
 // "DDMM.hhN" symbol table "DDDMM.hhW" symbol code. Blanks may replace the
 // trailing digits of the latitude (hundredths first, then tenths of minutes,
 // minutes, tens of minutes); the longitude takes the same ambiguity whether
-// or not it shows the blanks. An ambiguous position is placed in the middle
-// of the area it leaves open.
+// or not it shows the blanks, and may not show more of them. An ambiguous
+// position is placed in the middle of the area it leaves open.
 bool readPlainPosition(std::string_view text, ReportPosition& position);
 
 // 'N', 'S', 'E' or 'W' for the letter or its small form; '\0' for any other.

@@ -193,6 +193,7 @@ TEST(PositionForms, MalformedReportsGiveNoPosition) {
       {"compressed latitude outside base 91", "N1TEST>APRS:!/5L!~<*e7>7P["},
       {"compressed too short", "N1TEST>APRS:!/5L!!<*e7>7P"},
       {"a digit after a hidden one", "N1TEST>APRS:=49 3.50N/07201.75W-"},
+      {"a longitude hiding more digits than the latitude", "N1TEST>APRS:=5210.  N/021  .  E?"},
       {"object name not followed by '*' or '_'", "N1TEST>APRS:;LEADER*092345z4903.50N/07201.75W>"},
       {"object latitude past 90", "N1TEST>APRS:;LEADER   *092345z9100.00N/07201.75W>"},
       {"object with a blank name", "N1TEST>APRS:;         *092345z4903.50N/07201.75W>"},
