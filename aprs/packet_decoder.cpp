@@ -868,6 +868,19 @@ void PacketDecoder::addPlainDetails(const Packet& packet, const RawPosition& raw
     entry_.radioRangeMiles = position.rangeMiles;
   }
   entry_.altitudeFeet = commentAltitudeFeet(comment);
+  // The precision extension belongs to the position in its standard place,
+  // which has no hidden digits; the scan reads such a position whole.
+  if (scanned && std::fabs(entry_.latitudeDeg) <= 90.0 && std::fabs(entry_.longitudeDeg) <= 180.0) {
+    ReportPosition precise;
+    precise.latitudeDeg = entry_.latitudeDeg;
+    precise.longitudeDeg = entry_.longitudeDeg;
+    precise.northSouth = entry_.northSouth;
+    precise.eastWest = entry_.eastWest;
+    applyPrecisionExtension(comment, precise);
+    if (precise.latitudeDeg != entry_.latitudeDeg || precise.longitudeDeg != entry_.longitudeDeg) {
+      storeCoordinates(precise);
+    }
+  }
 }
 
 namespace {
@@ -1017,6 +1030,18 @@ bool PacketDecoder::decodeGllSentence(std::string_view information) {
 }
 
 void PacketDecoder::storeReport(const ReportPosition& position, ReportKind kind) {
+  storeCoordinates(position);
+  entry_.reportKind = kind;
+  entry_.symbolTable = position.symbolTable;
+  entry_.symbolCode = position.symbolCode;
+  entry_.courseDeg = position.courseDeg;
+  entry_.speedKnots = position.speedKnots;
+  entry_.altitudeFeet = position.altitudeFeet;
+  entry_.radioRangeMiles = position.rangeMiles;
+  entry_.ambiguity = position.ambiguity;
+}
+
+void PacketDecoder::storeCoordinates(const ReportPosition& position) {
   TextBuilder latitudeText;
   latitudeText.putFixed6(std::fabs(position.latitudeDeg), 9);
   latitudeText.put(' ');
@@ -1031,14 +1056,6 @@ void PacketDecoder::storeReport(const ReportPosition& position, ReportKind kind)
   entry_.longitudeDeg = position.longitudeDeg;
   entry_.northSouth = position.northSouth;
   entry_.eastWest = position.eastWest;
-  entry_.reportKind = kind;
-  entry_.symbolTable = position.symbolTable;
-  entry_.symbolCode = position.symbolCode;
-  entry_.courseDeg = position.courseDeg;
-  entry_.speedKnots = position.speedKnots;
-  entry_.altitudeFeet = position.altitudeFeet;
-  entry_.radioRangeMiles = position.rangeMiles;
-  entry_.ambiguity = position.ambiguity;
 }
 
 // The report's own time. Zulu stamps take their date from the PC clock like

@@ -91,6 +91,8 @@ class PacketDecoder {
   bool decodePackedPosition(const Packet& packet);
   bool decodeGllSentence(std::string_view information);
   void storeReport(const ReportPosition& position, ReportKind kind);
+  // The position and its display texts alone.
+  void storeCoordinates(const ReportPosition& position);
   void storeTimeStamp(const TimeStamp& stamp);
 
   const Clock& clock_;

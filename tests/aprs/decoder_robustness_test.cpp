@@ -42,8 +42,8 @@ const std::vector<std::string> kTemplates = {
     "N1TEST>TRRQ6Q:`c[QoFO>/]\"4T}=\r\n",
     "N1TEST>APRS:=4903.5 N/07201.75W-\r\n",
     "N1TEST>APRS:$GPGLL,4916.45,N,12311.12,W,225444,A*31\r\n",
-    "VACA>APNU19,WR6ABD*:!3824.71N/12206.81W#PHG5600\r\n",
-    "N0CALL>APRS:}SEA>TWSRRQ,TCPIP:'22]l \x1c#/]SEA\r\n",
+    "VACA>APNU19,WR6ABD*:!3824.71N/12206.81W#PHG5600!W52!\r\n",
+    "N0CALL>APRS:}SEA>TWSRRQ,TCPIP:'22]l \x1c#/]SEA !wJ,!\r\n",
 };
 
 const std::string kAlphabet = "0123456789.NSEWzZ>}:$,/- cmdPHGPRMCGA\r\nN0CALL`'!=@;)_*h{|";
@@ -194,6 +194,16 @@ char dataType(std::string_view working) {
   }
 }
 
+// "!DAO!" with a letter for the datum, anywhere in the text.
+bool hasPrecisionExtension(std::string_view text) {
+  for (std::size_t at = text.find('!'); at != std::string_view::npos && at + 4 < text.size();
+       at = text.find('!', at + 1)) {
+    const char datum = text[at + 1];
+    if (text[at + 4] == '!' && ((datum >= 'A' && datum <= 'Z') || (datum >= 'a' && datum <= 'z'))) return true;
+  }
+  return false;
+}
+
 void checkEntry(const std::string& line, const CalendarTime& now, const StationEntry& e) {
   const std::string_view kept = std::string_view(line).substr(0, std::min(line.find('\0'), std::size_t{1029}));
   ASSERT_EQ(e.receivedLine.view(), kept);
@@ -276,8 +286,15 @@ void checkEntry(const std::string& line, const CalendarTime& now, const StationE
   ASSERT_EQ(e.ambiguity, 0);
   ASSERT_EQ(e.northSouth, raw.northSouth);
   ASSERT_EQ(e.eastWest, raw.eastWest);
-  ASSERT_DOUBLE_EQ(std::fabs(e.latitudeDeg), referenceDegrees(cut(raw.latitude)));
-  ASSERT_DOUBLE_EQ(std::fabs(e.longitudeDeg), referenceDegrees(cut(raw.longitude)));
+  if (hasPrecisionExtension(working)) {
+    // "!DAO!" adds less than a hundredth of a minute.
+    constexpr double kPrecisionDeg = 0.01 / 60;
+    ASSERT_NEAR(std::fabs(e.latitudeDeg), referenceDegrees(cut(raw.latitude)), kPrecisionDeg);
+    ASSERT_NEAR(std::fabs(e.longitudeDeg), referenceDegrees(cut(raw.longitude)), kPrecisionDeg);
+  } else {
+    ASSERT_DOUBLE_EQ(std::fabs(e.latitudeDeg), referenceDegrees(cut(raw.latitude)));
+    ASSERT_DOUBLE_EQ(std::fabs(e.longitudeDeg), referenceDegrees(cut(raw.longitude)));
+  }
   ASSERT_EQ(!e.sentTime.empty(), raw.zulu);
 }
 
