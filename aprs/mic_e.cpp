@@ -129,8 +129,10 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
   const int latitudeDegrees = chars[0].digit * 10 + chars[1].digit;
   const int latitudeHundredths = chars[2].digit * 1000 + chars[3].digit * 100 + chars[4].digit * 10 + chars[5].digit;
   if (latitudeHundredths >= 6000 || latitudeDegrees * 6000 + latitudeHundredths > 90 * 6000) return false;
-  // A table byte out of place says a byte of the packet went missing.
-  if (!isPlainSymbolTable(information[8])) return false;
+  // A packet with its table byte out of place (a byte went missing, or was
+  // damaged) still has its position in the destination and the longitude
+  // bytes; what comes after them is not to be trusted.
+  const bool whole = isPlainSymbolTable(information[8]);
   const bool north = chars[3].standard;
   const bool offset100 = chars[4].standard;
   const bool west = chars[5].standard;
@@ -156,27 +158,30 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
   const double longitude =
       ambiguousDegrees(longitudeDegrees, longitudeMinutes * 100 + longitudeHundredthsOfMinute, ambiguity);
 
-  const int sp = byte(4) - kOffset;
-  const int dc = byte(5) - kOffset;
-  const int se = byte(6) - kOffset;
-  if (sp < 0 || dc < 0 || se < 0) return false;
-  int speed = sp * 10 + dc / 10;
-  int course = dc % 10 * 100 + se;
-  if (speed >= 800) speed -= 800;
-  if (course >= 400) course -= 400;
-
   report = MicEReport{};
   ReportPosition& p = report.position;
   p.latitudeDeg = north ? latitude : -latitude;
   p.longitudeDeg = west ? -longitude : longitude;
   p.northSouth = north ? 'N' : 'S';
   p.eastWest = west ? 'W' : 'E';
-  p.symbolCode = information[7];
-  p.symbolTable = information[8];
   p.ambiguity = ambiguity;
-  // A course of 0 says the course is not known; 360 is due north.
-  if (course > 0 && course <= 360) p.courseDeg = course;
-  if (speed >= 0 && speed < 800) p.speedKnots = speed;
+  if (whole) {
+    p.symbolCode = information[7];
+    p.symbolTable = information[8];
+    const int sp = byte(4) - kOffset;
+    const int dc = byte(5) - kOffset;
+    const int se = byte(6) - kOffset;
+    // Bytes below the offset are damaged; the motion they carry is unknown.
+    if (sp >= 0 && dc >= 0 && se >= 0) {
+      int speed = sp * 10 + dc / 10;
+      int course = dc % 10 * 100 + se;
+      if (speed >= 800) speed -= 800;
+      if (course >= 400) course -= 400;
+      // A course of 0 says the course is not known; 360 is due north.
+      if (course > 0 && course <= 360) p.courseDeg = course;
+      if (speed >= 0 && speed < 800) p.speedKnots = speed;
+    }
+  }
 
   const int bits = (chars[0].standard || chars[0].custom ? 4 : 0) + (chars[1].standard || chars[1].custom ? 2 : 0) +
                    (chars[2].standard || chars[2].custom ? 1 : 0);
@@ -188,9 +193,11 @@ bool decodeMicE(std::string_view destination, std::string_view information, MicE
 
   std::string_view status = information.substr(kInformationLength);
   if (ambiguity == 0) applyPrecisionExtension(status, p);
-  report.device = takeDevice(status);
+  // The type byte and the "xxx}" altitude are known only by where they
+  // stand; in a damaged packet only the marked "/A=" altitude is.
+  if (whole) report.device = takeDevice(status);
   long altitude = 0;
-  if (status.size() >= 4 && status[3] == '}' && readBase91(status.substr(0, 3), altitude)) {
+  if (whole && status.size() >= 4 && status[3] == '}' && readBase91(status.substr(0, 3), altitude)) {
     p.altitudeFeet = static_cast<double>(altitude - kAltitudeDatumMetres) * kFeetPerMetre;
   } else {
     p.altitudeFeet = commentAltitudeFeet(status);

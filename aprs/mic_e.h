@@ -4,7 +4,9 @@
 // characters of the AX.25 destination; longitude, speed, course and symbol
 // in the first nine bytes of the information field, which starts with '`'
 // (current fix) or '\'' (old fix). The status text after them may carry a
-// device type, an altitude "xxx}" and a device suffix.
+// device type, an altitude "xxx}" and a device suffix. A packet with its
+// table byte out of place (a byte lost or damaged) still gives its
+// position, but no symbol, motion, device or "xxx}" altitude.
 
 #include <string_view>
 

@@ -44,6 +44,7 @@ const std::vector<std::string> kTemplates = {
     "N1TEST>APRS:$GPGLL,4916.45,N,12311.12,W,225444,A*31\r\n",
     "VACA>APNU19,WR6ABD*:!3824.71N/12206.81W#PHG5600!W52!\r\n",
     "N0CALL>APRS:}SEA>TWSRRQ,TCPIP:'22]l \x1c#/]SEA !wJ,!\r\n",
+    "N1TEST>S32UVT:`(_fn\"O/]\"4T}\r\n",
 };
 
 const std::string kAlphabet = "0123456789.NSEWzZ>}:$,/- cmdPHGPRMCGA\r\nN0CALL`'!=@;)_*h{|";
