@@ -40,7 +40,7 @@ bool AprsIsLink::receive(const LineHandler& onLine) {
   std::shared_ptr<ByteStream> stream = tcp_.connected(&fresh);
   if (!stream) return true;
   if (fresh) {
-    cutter_.reset();
+    lines_.reset();
     state_ = Login::Sent;
     lastHeard_ = Clock::now();
     const std::string line = loginLine();
@@ -62,13 +62,19 @@ bool AprsIsLink::receive(const LineHandler& onLine) {
     return true;
   }
   lastHeard_ = Clock::now();
-  cutter_.feed(std::string_view(reinterpret_cast<const char*>(buffer), n), [this, &onLine](std::string_view line) {
-    if (line.front() == '#') {
-      takeComment(line);
-    } else {
-      onLine(line);
-    }
-  });
+  lines_.feed(
+      std::string_view(reinterpret_cast<const char*>(buffer), n),
+      [this, &onLine](std::string_view line) {
+        if (line.front() == '#') {
+          takeComment(line);
+        } else {
+          onLine(line);
+        }
+      },
+      [this] {
+        services_->ui.notice(textf("APRS-IS: a line longer than %zu bytes is dropped, up to its line end.",
+                                   NetworkLineReader::kLongestLine));
+      });
   if (state_ == Login::None) tcp_.drop("the server turned the login down");
   return true;
 }

@@ -2,9 +2,11 @@
 // The APRS Internet System as a link: a TCP connection to an APRS-IS server,
 // logged in with the station's callsign and passcode and a filter that
 // chooses the traffic. Every packet line the server sends is a monitored
-// line; its comment lines ("# ...") are shown but not decoded. Reports go
-// out as "CALL>APZTVA,TCPIP*:text", and only after the server has verified
-// the login; otherwise the console says that nothing was sent. A dropped
+// line; its comment lines ("# ...") are shown but not decoded. Lines end at
+// CR, LF or CR LF; zero bytes in them are taken out, and a line too long
+// for the worker is dropped with one console line. Reports go out as
+// "CALL>APZTVA,TCPIP*:text", and only after the server has verified the
+// login; otherwise the console says that nothing was sent. A dropped
 // connection, a refused login or a server silent for two minutes brings a
 // new connection after the back-off.
 
@@ -13,7 +15,6 @@
 #include <string>
 
 #include "tnc/converse_text.h"
-#include "tnc/line_cutter.h"
 #include "tnc/link_kind.h"
 #include "tnc/network_link.h"
 
@@ -51,7 +52,7 @@ class AprsIsLink final : public LinkKind {
   LinkServices* services_ = nullptr;
   Login state_ = Login::None;
   Clock::time_point lastHeard_{};
-  LineCutter cutter_;
+  NetworkLineReader lines_;
   ConverseTextReader converse_;
 };
 

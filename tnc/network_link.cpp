@@ -73,4 +73,30 @@ void ReconnectingTcp::close() {
   stream_.reset();
 }
 
+void NetworkLineReader::feed(std::string_view bytes, const OnLine& onLine, const OnTooLong& onTooLong) {
+  for (const char c : bytes) {
+    if (c == '\r' || c == '\n') {
+      if (!dropping_ && !line_.empty()) {
+        line_ += "\r\n";
+        onLine(line_);
+      }
+      line_.clear();
+      dropping_ = false;
+    } else if (c == '\0' || dropping_) {
+      continue;
+    } else if (line_.size() == kLongestLine) {
+      line_.clear();
+      dropping_ = true;
+      onTooLong();
+    } else {
+      line_ += c;
+    }
+  }
+}
+
+void NetworkLineReader::reset() {
+  line_.clear();
+  dropping_ = false;
+}
+
 }  // namespace tervane

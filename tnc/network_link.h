@@ -1,19 +1,24 @@
 #pragma once
-// A TCP connection that a network link keeps up. It connects when the link
-// starts; after a drop or a failed attempt it tries again after 1, 2, 4 ...
-// up to 60 seconds, with one console line each time. The worker's pass never
-// waits on it for more than a fraction of a second, apart from the attempt
-// itself, which TNC > Close cuts short.
+// What the network links share: a TCP connection that a link keeps up, and
+// the cutting of a line-based service's text (APRS-IS) into lines.
 
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/byte_stream.h"
 #include "tnc/link_kind.h"
 
 namespace tervane {
 
+// A TCP connection that a network link keeps up. It connects when the link
+// starts; after a drop or a failed attempt it tries again after 1, 2, 4 ...
+// up to 60 seconds, with one console line each time. The worker's pass never
+// waits on it for more than a fraction of a second, apart from the attempt
+// itself, which TNC > Close cuts short.
 class ReconnectingTcp {
  public:
   // what names the link in console lines ("KISS link", "APRS-IS").
@@ -46,6 +51,32 @@ class ReconnectingTcp {
   int failures_ = 0;
   Clock::time_point nextAttempt_{};
   Clock::time_point connectedAt_{};
+};
+
+// Cuts the text of a line-based network service into lines. Unlike a TNC's
+// monitor output, a line ends at CR, LF or CR LF, whichever the server
+// uses; empty lines are skipped. Zero bytes are taken out, so the text on
+// either side of one stays on its line. A line longer than kLongestLine is
+// dropped whole, up to its line end, and reported once as it starts to be
+// dropped; the next line is taken as usual.
+class NetworkLineReader {
+ public:
+  // Text bytes of the longest line kept: with its CR LF it fills the
+  // worker's 1024-byte line.
+  static constexpr std::size_t kLongestLine = 1022;
+
+  using OnLine = std::function<void(std::string_view line)>;
+  using OnTooLong = std::function<void()>;
+
+  // Hands every line the bytes complete to onLine, with CR LF as its end;
+  // the text of a line without an end yet waits for the next bytes.
+  void feed(std::string_view bytes, const OnLine& onLine, const OnTooLong& onTooLong);
+  // A new connection starts with no line begun.
+  void reset();
+
+ private:
+  std::string line_;
+  bool dropping_ = false;
 };
 
 }  // namespace tervane

@@ -9,6 +9,7 @@
 #include "tnc/converse_text.h"
 #include "tnc/kiss.h"
 #include "tnc/link_choice.h"
+#include "tnc/network_link.h"
 
 namespace tervane {
 namespace {
@@ -155,6 +156,59 @@ TEST(AprsIs, PasscodeLoginAndTheServersAnswer) {
     EXPECT_EQ(a->verified, r.verified);
     EXPECT_EQ(a->refused, r.refused);
   }
+}
+
+// What an APRS-IS server's bytes become, whole and in the pieces a TCP
+// read may bring; "(too long)" marks where the reader reports a line it
+// drops.
+TEST(NetworkLineReader, AnyLineEndCutsZeroBytesGoAndOverlongLinesAreDroppedWhole) {
+  using namespace std::string_literals;
+  const std::string longest(NetworkLineReader::kLongestLine, 'x');
+  struct Row {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {"LF alone ends a line", "K1AAA>APRS:one\nK1AAA>APRS:two\n", {"K1AAA>APRS:one\r\n", "K1AAA>APRS:two\r\n"}},
+      {"CR alone ends a line", "K1AAA>APRS:one\rK1AAA>APRS:two\r", {"K1AAA>APRS:one\r\n", "K1AAA>APRS:two\r\n"}},
+      {"CR LF, LF CR and empty lines between end one line each", "a\r\nb\n\rc\r\n\r\n\n\nd\r\n",
+       {"a\r\n", "b\r\n", "c\r\n", "d\r\n"}},
+      {"a line without its end waits for it", "K1AAA>APRS:one\nK1AAA>APRS:tw", {"K1AAA>APRS:one\r\n"}},
+      {"zero bytes are taken out, the text around them kept",
+       "K1AAA>APRS:before\0after\n\0\0\0K1BBB>APRS:next\n\0\0\n"s,
+       {"K1AAA>APRS:beforeafter\r\n", "K1BBB>APRS:next\r\n"}},
+      {"the longest line is kept", longest + "\n", {longest + "\r\n"}},
+      {"one byte more drops the line whole, said once", longest + "yz\n# comment\n",
+       {"(too long)", "# comment\r\n"}},
+      {"an endless line is dropped up to its end and not glued to the next",
+       "K1AAA>APRS:a\n" + std::string(100000, 'y') + "tail\r\nK1BBB>APRS:b\r\n",
+       {"K1AAA>APRS:a\r\n", "(too long)", "K1BBB>APRS:b\r\n"}},
+      {"zero bytes do not count towards the length", std::string(100, '\0') + longest + "\n", {longest + "\r\n"}},
+      {"every byte but CR, LF and zero passes", "\x01\x7f\x80\xc3\xbc\xff\n", {"\x01\x7f\x80\xc3\xbc\xff\r\n"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    for (const std::size_t piece : {r.bytes.size(), std::size_t{1}, std::size_t{7}}) {
+      NetworkLineReader reader;
+      std::vector<std::string> lines;
+      const auto onLine = [&lines](std::string_view l) { lines.emplace_back(l); };
+      const auto onTooLong = [&lines] { lines.emplace_back("(too long)"); };
+      for (std::size_t at = 0; at < r.bytes.size(); at += piece) {
+        reader.feed(std::string_view(r.bytes).substr(at, piece), onLine, onTooLong);
+      }
+      EXPECT_EQ(lines, r.lines) << "read " << piece << " bytes at a time";
+    }
+  }
+  // A new connection does not finish the last one's line.
+  NetworkLineReader reader;
+  std::vector<std::string> lines;
+  const auto onLine = [&lines](std::string_view l) { lines.emplace_back(l); };
+  const auto onTooLong = [&lines] { lines.emplace_back("(too long)"); };
+  reader.feed("K1AAA>APRS:cut off", onLine, onTooLong);
+  reader.reset();
+  reader.feed("K1BBB>APRS:b\n", onLine, onTooLong);
+  EXPECT_EQ(lines, std::vector<std::string>{"K1BBB>APRS:b\r\n"});
 }
 
 TEST(LinkChoice, TheEnvironmentNamesOneLinkForOneRun) {
