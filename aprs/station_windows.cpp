@@ -16,6 +16,8 @@
 #include <memory>
 #include <mutex>
 
+#include "aprs/received_text.h"
+
 namespace tervane {
 
 namespace {
@@ -28,8 +30,6 @@ constexpr Column kPositionColumns[] = {{"Callsign", 90}, {"Tracked", 60},  {"Sen
                                        {"Latitude", 80}, {"Longitude", 90}, {"PHG", 40}};
 constexpr int kColumnCount = 7;
 constexpr Qt::WindowFlags kNoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-
-QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::vector<std::size_t> rowsOf(const QItemSelectionModel* selection) {
   std::vector<std::size_t> rows;
@@ -58,13 +58,13 @@ class PositionModel final : public QAbstractTableModel {
     if (role != Qt::DisplayRole || !index.isValid() || static_cast<std::size_t>(index.row()) >= table_.size()) return {};
     const StationEntry& e = table_.row(static_cast<std::size_t>(index.row()));
     switch (index.column()) {
-      case 0: return latin1(stationName(e));
+      case 0: return receivedText(stationName(e));
       case 1: return e.tracked ? QStringLiteral("Yes") : QStringLiteral("No");
-      case 2: return latin1(e.sentTime.view());
-      case 3: return latin1(e.receivedTime.view());
-      case 4: return latin1(e.latitudeText.view());
-      case 5: return latin1(e.longitudeText.view());
-      case 6: return latin1(e.phgDigits.view());
+      case 2: return receivedText(e.sentTime.view());
+      case 3: return receivedText(e.receivedTime.view());
+      case 4: return receivedText(e.latitudeText.view());
+      case 5: return receivedText(e.longitudeText.view());
+      case 6: return receivedText(e.phgDigits.view());
       default: return {};
     }
   }
@@ -98,7 +98,7 @@ class StationListModel final : public QAbstractListModel {
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(shown_); }
   QVariant data(const QModelIndex& index, int role) const override {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return latin1(list_.at(static_cast<std::size_t>(index.row())));
+    return receivedText(list_.at(static_cast<std::size_t>(index.row())));
   }
   void inserted(std::size_t row) {
     beginInsertRows({}, static_cast<int>(row), static_cast<int>(row));

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "aprs/received_text.h"
 #include "base/text_format.h"
 #include "map/clip.h"
 #include "map/locator.h"
@@ -67,7 +68,9 @@ Box worldBounds(const std::vector<WorldPoint>& points) {
 MapView::MapView(QWidget* parent)
     : QWidget(parent),
       scene_(MarkerMetrics{kSymbolPx, 15.0, 3.0, 22.0},
-             [this](std::string_view text) { return QFontMetricsF(labelFont_).horizontalAdvance(latin1(text)) + 6.0; }),
+             [this](std::string_view text) {
+               return QFontMetricsF(labelFont_).horizontalAdvance(receivedText(text)) + 6.0;
+             }),
       glyphs_(kSymbolPx, 1.0) {
   labelFont_ = font();
   labelFont_.setPixelSize(11);
@@ -382,7 +385,7 @@ const QStaticText& MapView::labelText(std::uint32_t id, const std::string& name)
   auto& [shown, text] = labelTexts_[id];
   if (shown != name || text.text().isEmpty()) {
     shown = name;
-    text = QStaticText(latin1(name));
+    text = QStaticText(receivedText(name));
     text.setTextFormat(Qt::PlainText);
     text.prepare(QTransform(), labelFont_);
   }
@@ -490,7 +493,7 @@ QString MapView::tooltipAt(const QPointF& at) {
   if (!name) return {};
   const Marker* m = scene_.find(*name);
   if (m == nullptr) return {};
-  QString text = latin1(m->name);
+  QString text = receivedText(m->name);
   const QString symbol = SymbolGlyphs::describe(m->symbolTable, m->symbolCode);
   if (!symbol.isEmpty()) text += QStringLiteral(" (") + symbol + QStringLiteral(")");
   text += QStringLiteral("\n") + latin1(latitudeDisplay(m->geo.latitudeDeg)) + QStringLiteral("  ") +

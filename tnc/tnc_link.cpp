@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/main_console.h"
+#include "aprs/received_text.h"
 #include "base/text_format.h"
 #include "tnc/position_report.h"
 #include "tnc/tnc_setup.h"
@@ -32,7 +33,7 @@ QString fromLatin1(std::string_view text) {
 
 // The console shows a line without its line-end bytes.
 QString displayText(std::string_view line) {
-  return fromLatin1(withoutLineEnd(line));
+  return receivedText(withoutLineEnd(line));
 }
 
 DisplayMode checkedMode(MainConsole& console) {
@@ -91,8 +92,9 @@ class QtTncUi final : public TncUi {
         console, [console] { console->setCaptureState(CaptureState::Idle); }, Qt::QueuedConnection);
   }
 
-  // Notices keep their place among the monitored lines.
-  void notice(std::string_view text) override { queue(fromLatin1(text)); }
+  // Notices keep their place among the monitored lines; some carry what a
+  // server said.
+  void notice(std::string_view text) override { queue(receivedText(text)); }
 
   bool askDeviceOpenError() override {
     bool carryOn = false;
