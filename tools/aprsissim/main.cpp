@@ -4,9 +4,11 @@
 // server's greeting, logs in ("user CALL pass CODE ..."), is answered with
 // "# logresp CALL verified" when the passcode is the callsign's (otherwise
 // unverified), and then receives the feed at the chosen rate, with a comment
-// line every 20 seconds as real servers send. Packets the client sends are
-// recorded in the log: "CONNECT", "LOGIN\t<line>", "RX\t<packet>", "DROP",
-// "SENT\t<count>".
+// line every 20 seconds as real servers send. With --send, the bytes of a
+// file go out first, exactly as they are, so a test can feed what no
+// well-behaved server sends (odd line ends, endless lines, zero bytes, any
+// character set). Packets the client sends are recorded in the log:
+// "CONNECT", "LOGIN\t<line>", "RX\t<packet>", "DROP", "SENT\t<count>".
 
 #include <netinet/in.h>
 #include <poll.h>
@@ -18,8 +20,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/aprsissim/feed.h"
 #include "tools/simsupport/sim_process.h"
@@ -39,12 +44,15 @@ constexpr std::string_view kUsage =
     "  --count N        stop the feed after N lines (default: no end)\n"
     "  --stations N     distinct stations in the feed (default 1000)\n"
     "  --drop-after N   close each connection after N feed lines\n"
+    "  --send FILE      after the login answer, send FILE's bytes as they are,\n"
+    "                   then the feed (--count 0: nothing more)\n"
     "  --refuse         turn every login down and hang up\n"
     "  --help           this text\n";
 
 struct Options {
   int port = 0;
   std::string logPath;
+  std::string sendPath;
   double rate = 10;
   long long count = -1;
   long long dropAfter = -1;
@@ -75,6 +83,10 @@ int parseOptions(int argc, char** argv, Options* o) {
     const double number = std::strtod(value, &end);
     if (option == "--log") {
       o->logPath = value;
+      continue;
+    }
+    if (option == "--send") {
+      o->sendPath = value;
       continue;
     }
     if (end == value || *end != '\0' || number < 0) return usageError("not a number: ", value);
@@ -109,8 +121,8 @@ bool sendAll(int fd, std::string_view text) {
 
 class Server {
  public:
-  Server(const Options& options, int listenFd, sim::RecordLog& log)
-      : options_(options), listenFd_(listenFd), log_(log) {}
+  Server(const Options& options, std::string sendFirst, int listenFd, sim::RecordLog& log)
+      : options_(options), sendFirst_(std::move(sendFirst)), listenFd_(listenFd), log_(log) {}
 
   int run() {
     while (!sim::stopRequested()) {
@@ -176,6 +188,7 @@ class Server {
       return;
     }
     sendAll(client_, tervane::aprsissim::loginAnswer(line));
+    if (!sendFirst_.empty()) sendAll(client_, sendFirst_);
     loggedIn_ = true;
     connectionLines_ = 0;
     startedAt_ = Clock::now();
@@ -218,6 +231,7 @@ class Server {
   }
 
   const Options& options_;
+  const std::string sendFirst_;
   const int listenFd_;
   sim::RecordLog& log_;
   int client_ = -1;
@@ -241,6 +255,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tervane-aprsis-sim: %s: %s\n", options.logPath.c_str(), std::strerror(errno));
     return 1;
   }
+  std::string sendFirst;
+  if (!options.sendPath.empty()) {
+    std::ifstream file(options.sendPath, std::ios::binary);
+    if (!file) {
+      std::fprintf(stderr, "tervane-aprsis-sim: %s: cannot be read\n", options.sendPath.c_str());
+      return 1;
+    }
+    sendFirst.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
   const int listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int one = 1;
   ::setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -257,7 +280,7 @@ int main(int argc, char** argv) {
   sim::installStopSignals();
   std::printf("127.0.0.1:%d\n", ntohs(address.sin_port));
   std::fflush(stdout);
-  Server server(options, listenFd, log);
+  Server server(options, std::move(sendFirst), listenFd, log);
   const int status = server.run();
   ::close(listenFd);
   return status;
