@@ -35,6 +35,6 @@ ensure_packages() {
 configure_build() {
   local dir="$1"
   shift
-  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DTERVANE_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$(nproc)"
 }
