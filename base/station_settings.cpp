@@ -27,7 +27,7 @@ void StationSettings::load(const ProfileStore& store) {
     readInt(store, satelliteLeadTime[i], slotName("satelliteLeadTime", i), 18);
     readInt(store, satelliteBeaconInterval[i], slotName("satelliteBeaconInterval", i), 6);
     readInt(store, satelliteAutoBeaconUnprotoVia[i], slotName("satelliteAutoBeaconUnprotoVia", i), 1);
-    readText(store, satelliteUnprotoVia[i], slotName("satelliteUnprotoVia", i), "WIDE, RELAY");
+    readText(store, satelliteUnprotoVia[i], slotName("satelliteUnprotoVia", i), kDefaultSatelliteVia);
     readText(store, filterString[i], slotName("filterString", i), "");
     readText(store, address[i], slotName("address", i), "");
     readText(store, nickname[i], slotName("nickname", i), "");
@@ -45,7 +45,7 @@ void StationSettings::load(const ProfileStore& store) {
 
   readText(store, message, "message", "CQ");
   readText(store, unproto, "unproto", "APRS");
-  readText(store, unprotoVia, "unprotoVia", "RELAY, WIDE");
+  readText(store, unprotoVia, "unprotoVia", kDefaultUnprotoVia);
   // Read as "BeaconInterval", written as "beaconInterval": one entry, since
   // entry names compare without regard to case.
   readText(store, beaconInterval, "BeaconInterval", "30.0");

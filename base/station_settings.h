@@ -14,6 +14,12 @@ inline constexpr int kSatelliteSlots = 16;
 inline constexpr int kFilterSlots = 16;
 inline constexpr int kAddressBookSlots = 16;
 
+// The paths new settings start with: the New-N paradigm that terrestrial
+// digipeaters follow today, and the satellite digipeaters' common alias.
+// A stored path is kept whatever it holds.
+inline constexpr const char* kDefaultUnprotoVia = "WIDE1-1,WIDE2-1";
+inline constexpr const char* kDefaultSatelliteVia = "ARISS";
+
 struct StationSettings {
   FixedText<32> callsign;
   FixedText<32> latitude;   // decimal degrees, north positive
@@ -29,7 +35,7 @@ struct StationSettings {
   std::int32_t baudRate = 9600;    // 0 is 1200, 1 is 4800, anything else 9600 baud
   FixedText<32> beaconInterval{"30.0"};  // minutes
   FixedText<64> unproto{"APRS"};
-  FixedText<64> unprotoVia{"RELAY, WIDE"};
+  FixedText<64> unprotoVia{kDefaultUnprotoVia};
   FixedText<64> message{"CQ"};
   FixedText<16> phg{"4310"};
   std::int32_t tncBeaconOn = 1;  // 1 TNC initiates the beacon, 0 the PC does
@@ -40,7 +46,7 @@ struct StationSettings {
   std::array<std::int32_t, kSatelliteSlots> satelliteLeadTime = filled(18);       // tens of seconds
   std::array<std::int32_t, kSatelliteSlots> satelliteBeaconInterval = filled(6);  // tens of seconds
   std::array<std::int32_t, kSatelliteSlots> satelliteAutoBeaconUnprotoVia = filled(1);
-  std::array<FixedText<64>, kSatelliteSlots> satelliteUnprotoVia = filledText<64>("WIDE, RELAY");
+  std::array<FixedText<64>, kSatelliteSlots> satelliteUnprotoVia = filledText<64>(kDefaultSatelliteVia);
   std::int32_t satellitesObserved = 0;
   std::array<FixedText<32>, kFilterSlots> filterString{};
   std::int32_t emailNumber = 1;

@@ -11,8 +11,7 @@ namespace tervane {
 namespace {
 constexpr int kNewLeadTimeTens = 18;
 constexpr int kNewBeaconIntervalTens = 6;
-constexpr const char* kNewVia = "RELAY, WIDE";
-constexpr std::size_t kViaLength = 63;
+constexpr const char* kNewVia = kDefaultSatelliteVia;
 }  // namespace
 
 int minutesTextToTens(std::string_view minutes) {
@@ -92,7 +91,7 @@ SatelliteSelection::AddResult SatelliteSelection::addOrModify(std::optional<std:
   values.catalogNumber = sat.catalogNumber;
   values.leadTimeTens = minutesTextToTens(boxes.leadTimeMinutes);
   values.passBeaconIntervalTens = minutesTextToTens(boxes.beaconIntervalMinutes);
-  values.passVia = boxes.via.substr(0, kViaLength);
+  values.passVia = boxes.via.substr(0, kPassViaChars);
   values.autoBeacon = boxes.autoBeacon;
   if (const auto found = findChoice(sat.catalogNumber)) {
     choices_[*found] = values;
@@ -109,7 +108,7 @@ void SatelliteSelection::boxChanged(const std::vector<std::size_t>& selectedRows
     if (row >= choices_.size()) continue;
     SatelliteChoice& c = choices_[row];
     switch (box) {
-      case Box::Via: c.passVia = text.substr(0, kViaLength); break;
+      case Box::Via: c.passVia = text.substr(0, kPassViaChars); break;
       case Box::BeaconInterval: c.passBeaconIntervalTens = minutesTextToTens(text); break;
       case Box::LeadTime: c.leadTimeTens = minutesTextToTens(text); break;
     }

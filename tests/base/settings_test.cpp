@@ -19,7 +19,7 @@ TEST(StationSettings, FirstRunOnEmptyStoreGivesDefaults) {
   EXPECT_EQ(s.callsign, "");
   EXPECT_EQ(s.beaconInterval, "30.0");
   EXPECT_EQ(s.unproto, "APRS");
-  EXPECT_EQ(s.unprotoVia, "RELAY, WIDE");
+  EXPECT_EQ(s.unprotoVia, "WIDE1-1,WIDE2-1");
   EXPECT_EQ(s.message, "CQ");
   EXPECT_EQ(s.phg, "4310");
   EXPECT_EQ(s.kepFileName, "amateur.txt");
@@ -37,7 +37,7 @@ TEST(StationSettings, FirstRunOnEmptyStoreGivesDefaults) {
     EXPECT_EQ(s.satelliteLeadTime[i], 18);
     EXPECT_EQ(s.satelliteBeaconInterval[i], 6);
     EXPECT_EQ(s.satelliteAutoBeaconUnprotoVia[i], 1);
-    EXPECT_EQ(s.satelliteUnprotoVia[i], "WIDE, RELAY");
+    EXPECT_EQ(s.satelliteUnprotoVia[i], "ARISS");
     EXPECT_EQ(s.nickname[i], "");
     EXPECT_EQ(s.address[i], "");
   }
@@ -260,7 +260,7 @@ TEST(WorkingValues, PublishCopiesTextsAndTrackerSlots) {
   EXPECT_FALSE(shared.tracker.autoBeacon[4]);
   EXPECT_TRUE(shared.tracker.autoBeacon[5]);
   EXPECT_EQ(shared.tracker.leadTimeTens[4], 30);
-  EXPECT_EQ(shared.tracker.unprotoVia[0], "WIDE, RELAY");
+  EXPECT_EQ(shared.tracker.unprotoVia[0], "ARISS");
 
   s.emailSelected = 40;  // a damaged store must not index past the book
   publishWorkingValues(s, shared);

@@ -183,7 +183,7 @@ TEST(TncInitialize, SendsTheModelsCommandSet) {
   s.direction = "0";
   std::string phg;
   const std::vector<std::string> mfj = tncInitializationTexts(s, &phg);
-  const std::vector<std::string> expected = {"\x03MYCALL N0CALL\r", "UNPROTO APRS VIA RELAY, WIDE\r",
+  const std::vector<std::string> expected = {"\x03MYCALL N0CALL\r", "UNPROTO APRS VIA WIDE1-1,WIDE2-1\r",
                                              "headerln off\r",     "monitor on\r",
                                              "mstamp off\r",       "B E 180\r",
                                              "BTEXT =4221.61N/07103.53W-PHG5230/CQ\r", "conv\r"};

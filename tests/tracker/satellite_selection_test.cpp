@@ -37,7 +37,7 @@ TEST(SatelliteSelection, PickAddModifyAndDefaults) {
   StationSettings s;
   SatelliteSelection sel(sats(3), s);
   const ChoiceBoxes fresh = sel.boxesForPick(1);
-  EXPECT_EQ(fresh.via, "RELAY, WIDE");
+  EXPECT_EQ(fresh.via, "ARISS");
   EXPECT_EQ(fresh.beaconIntervalMinutes, "    1.00");
   EXPECT_EQ(fresh.leadTimeMinutes, "    3.00");
   EXPECT_FALSE(fresh.autoBeacon);
