@@ -79,11 +79,18 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
   int row = 0;
+  refusals_ = new FieldRefusals(this);
   const auto addRow = [&](const char* caption, QWidget* w, const char* unit = nullptr) {
     grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
     grid->addWidget(w, row, 1);
     if (unit != nullptr) grid->addWidget(new QLabel(QString::fromLatin1(unit), this), row, 2);
     ++row;
+  };
+  // A checked field's note goes on the row below it.
+  const auto addChecked = [&](const char* caption, QLineEdit* field, FieldRefusals::Check check,
+                              const char* unit = nullptr) {
+    addRow(caption, field, unit);
+    grid->addWidget(refusals_->watch(field, std::move(check)), row++, 1, 1, 2);
   };
 
   QStringList models;
@@ -129,10 +136,16 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   via_ = new QLineEdit(latin1(edit_.unprotoVia), this);
   // The beacon message field shows a whole message of the longest kept length.
   message_->setMinimumWidth(fieldWidthForChars(message_, kTextSettingChars));
+  // The copy keeps 31 characters of the unproto texts: the fields take no more.
+  unproto_->setMaxLength(static_cast<int>(kUnprotoCopyChars));
+  via_->setMaxLength(static_cast<int>(kUnprotoCopyChars));
+  interval_->setObjectName(QStringLiteral("interval"));
+  unproto_->setObjectName(QStringLiteral("unproto"));
+  via_->setObjectName(QStringLiteral("unprotoVia"));
   addRow("Beacon Message:", message_);
-  addRow("Beacon Interval:", interval_, "Minutes");
-  addRow("UNPROTO", unproto_);
-  addRow("UNPROTO VIA", via_);
+  addChecked("Beacon Interval:", interval_, checkBeaconMinutes, "Minutes");
+  addChecked("UNPROTO", unproto_, checkUnprotoDestination);
+  addChecked("UNPROTO VIA", via_, checkUnprotoPath);
   connect(message_, &QLineEdit::textChanged, this,
           [this](const QString& t) { edit_.comment = bytesOf(t, kTextSettingChars); });
   connect(interval_, &QLineEdit::textChanged, this,
@@ -143,6 +156,7 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
           [this](const QString& t) { edit_.unprotoVia = bytesOf(t, kUnprotoCopyChars); });
   addLinkRows(grid, row);
   ok_ = addOkCancel(this, layout);
+  refusals_->guard(ok_);
 }
 
 // Where the traffic comes from and the station's reports go. The TNC rows
@@ -182,6 +196,9 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
   for (const auto& [caption, widget] : rows) {
     grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
     grid->addWidget(widget, row++, 1, 1, 2);
+    if (widget == kissPort_ || widget == aprsIsPort_) {
+      grid->addWidget(refusals_->watch(static_cast<QLineEdit*>(widget), checkTcpPort), row++, 1, 1, 2);
+    }
   }
   connect(link_, &QComboBox::activated, this, [this](int i) {
     edit_.linkType = i;
@@ -239,17 +256,21 @@ StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* paren
 
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
+  refusals_ = new FieldRefusals(this);
   int row = 0;
-  const auto addField = [&](const char* name, const char* caption, const QString& text, const char* unit) {
+  // Each field has its note on the row below it.
+  const auto addField = [&](const char* name, const char* caption, const QString& text, const char* unit,
+                            FieldRefusals::Check check) {
     auto* f = new QLineEdit(text, this);
     f->setObjectName(QString::fromLatin1(name));
     grid->addWidget(new QLabel(QString::fromLatin1(caption), this), row, 0);
     grid->addWidget(f, row, 1);
     if (unit != nullptr) grid->addWidget(new QLabel(QString::fromLatin1(unit), this), row, 2);
     ++row;
+    grid->addWidget(refusals_->watch(f, std::move(check)), row++, 1, 1, 2);
     return f;
   };
-  QLineEdit* call = addField("callsign", "Callsign:", latin1(edit_.callsign), nullptr);
+  QLineEdit* call = addField("callsign", "Callsign:", latin1(edit_.callsign), nullptr, checkCallsign);
   connect(call, &QLineEdit::textChanged, this, [this](const QString& t) { edit_.callsign = bytesOf(t, kCallsignChars); });
   struct NumberField {
     const char* name;
@@ -257,25 +278,27 @@ StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* paren
     const char* format;
     const char* unit;
     double StationDataEdit::*value;
+    Refusal (*check)(std::string_view);
   };
   const NumberField numbers[] = {
-      {"latitude", "Latitude:", "%10.6f", "Degrees", &StationDataEdit::latitudeDeg},
-      {"longitude", "Longitude:", "%10.6f", "Degrees", &StationDataEdit::longitudeDeg},
-      {"power", "Power", "%6.2f", "Watts", &StationDataEdit::powerW},
-      {"height", "Height", "%6.2f", "Feet", &StationDataEdit::heightFt},
-      {"gain", "Antenna Gain:", "%6.2f", "dB.", &StationDataEdit::gainDb},
-      {"direction", "Antenna Direction:", "%6.2f", "Degrees", &StationDataEdit::directionDeg},
+      {"latitude", "Latitude:", "%10.6f", "Degrees", &StationDataEdit::latitudeDeg, checkLatitude},
+      {"longitude", "Longitude:", "%10.6f", "Degrees", &StationDataEdit::longitudeDeg, checkLongitude},
+      {"power", "Power", "%6.2f", "Watts", &StationDataEdit::powerW, checkPhgPower},
+      {"height", "Height", "%6.2f", "Feet", &StationDataEdit::heightFt, checkPhgHeight},
+      {"gain", "Antenna Gain:", "%6.2f", "dB.", &StationDataEdit::gainDb, checkPhgGain},
+      {"direction", "Antenna Direction:", "%6.2f", "Degrees", &StationDataEdit::directionDeg, checkPhgDirection},
   };
   for (const NumberField& n : numbers) {
     const double v = edit_.*(n.value);
     const std::string shown = std::string_view(n.format) == "%10.6f" ? textf("%10.6f", v) : textf("%6.2f", v);
-    QLineEdit* f = addField(n.name, n.caption, latin1(shown), n.unit);
+    QLineEdit* f = addField(n.name, n.caption, latin1(shown), n.unit, n.check);
     double StationDataEdit::*member = n.value;
     connect(f, &QLineEdit::textChanged, this,
             [this, member](const QString& t) { edit_.*member = leadingNumber(bytesOf(t, kNumberFieldChars)); });
   }
   grid->addWidget(new QLabel(QStringLiteral("(0 Degrees for Omni)"), this), row, 1);
   ok_ = addOkCancel(this, layout);
+  refusals_->guard(ok_);
 }
 
 QLineEdit* StationDataDialog::field(const char* name) const {
@@ -296,12 +319,15 @@ GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* paren
   gpsdHost_->setMaxLength(kGpsdHostChars);
   gpsdPort_ = new QLineEdit(latin1(textf("%d", edit_.gpsdPort)), this);
   gpsdPort_->setMaxLength(kNumberFieldChars);
+  gpsdPort_->setObjectName(QStringLiteral("gpsdPort"));
   QWidget* const fields[] = {portList_, typeList_, gpsdHost_, gpsdPort_};
   const char* captions[] = {"Port Number:", "GPSR Type:", "gpsd Host:", "gpsd Port:"};
   for (int row = 0; row < 4; ++row) {
     grid->addWidget(new QLabel(QString::fromLatin1(captions[row]), this), row, 0);
     grid->addWidget(fields[row], row, 1);
   }
+  refusals_ = new FieldRefusals(this);
+  grid->addWidget(refusals_->watch(gpsdPort_, checkTcpPort), 4, 1);
   grid->setColumnStretch(1, 1);
   connect(portList_, &QComboBox::activated, this, [this](int i) { edit_.portIndex = i; });
   connect(typeList_, &QComboBox::activated, this, [this](int i) {
@@ -311,12 +337,14 @@ GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* paren
   connect(gpsdHost_, &QLineEdit::textChanged, this,
           [this](const QString& t) { edit_.gpsdHost = bytesOf(t.trimmed(), kGpsdHostChars); });
   connect(gpsdPort_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    // A number that is no TCP port is kept as 0, which GPS > On reports.
+    // A number that is no TCP port is refused beside the field; the copy
+    // holds 0 meanwhile, which OK never stores.
     const double port = leadingNumber(bytesOf(t, kNumberFieldChars));
     edit_.gpsdPort = port >= 1 && port <= 65535 ? static_cast<int>(port) : 0;
   });
   enableFieldsOfType();
-  addOkCancel(this, layout);
+  ok_ = addOkCancel(this, layout);
+  refusals_->guard(ok_);
   // Room for the whole title beside the window frame's buttons.
   constexpr int kFrameButtonsWidth = 160;
   setMinimumWidth(std::max(sizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kFrameButtonsWidth));

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "dialogs/field_refusals.h"
 #include "dialogs/settings_edits.h"
 
 class QCheckBox;
@@ -41,12 +42,14 @@ class TncSettingsDialog : public QDialog {
   QCheckBox* receiveOnlyBox() const { return receiveOnly_; }
   QLabel* passcodeLabel() const { return passcode_; }
   QPushButton* okButton() const { return ok_; }
+  const FieldRefusals& refusals() const { return *refusals_; }
 
  private:
   void addLinkRows(QGridLayout* grid, int row);
   void showLinkChoice();
 
   TncSettingsEdit edit_;
+  FieldRefusals* refusals_ = nullptr;
   QComboBox* model_ = nullptr;
   QComboBox* baud_ = nullptr;
   QComboBox* port_ = nullptr;
@@ -75,9 +78,11 @@ class StationDataDialog : public QDialog {
   QRadioButton* mobileButton() const { return mobile_; }
   QRadioButton* fixedButton() const { return fixed_; }
   QPushButton* okButton() const { return ok_; }
+  const FieldRefusals& refusals() const { return *refusals_; }
 
  private:
   StationDataEdit edit_;
+  FieldRefusals* refusals_ = nullptr;
   QRadioButton* mobile_ = nullptr;
   QRadioButton* fixed_ = nullptr;
   QPushButton* ok_ = nullptr;
@@ -102,6 +107,8 @@ class GpsSettingsDialog : public QDialog {
   QComboBox* typeList() const { return typeList_; }
   QLineEdit* gpsdHostField() const { return gpsdHost_; }
   QLineEdit* gpsdPortField() const { return gpsdPort_; }
+  QPushButton* okButton() const { return ok_; }
+  const FieldRefusals& refusals() const { return *refusals_; }
 
  private:
   // The serial port serves a receiver, host and port serve gpsd.
@@ -112,6 +119,8 @@ class GpsSettingsDialog : public QDialog {
   QComboBox* typeList_ = nullptr;
   QLineEdit* gpsdHost_ = nullptr;
   QLineEdit* gpsdPort_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  FieldRefusals* refusals_ = nullptr;
 };
 
 class AddressBookDialog : public QDialog {

@@ -24,6 +24,9 @@ struct SatelliteChoice {
   bool autoBeacon = false;
 };
 
+// A pass path holds this many characters, as its setting does.
+inline constexpr std::size_t kPassViaChars = 63;
+
 // The contents of the three edit boxes and the check box.
 struct ChoiceBoxes {
   std::string via;

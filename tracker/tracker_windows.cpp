@@ -126,16 +126,26 @@ SatelliteSelectionDialog::SatelliteSelectionDialog(SatelliteSelection& selection
   via_ = new QLineEdit(this);
   interval_ = new QLineEdit(this);
   lead_ = new QLineEdit(this);
+  via_->setObjectName(QStringLiteral("via"));
+  interval_->setObjectName(QStringLiteral("beaconInterval"));
+  lead_->setObjectName(QStringLiteral("leadTime"));
+  via_->setMaxLength(static_cast<int>(kPassViaChars));
+  // A refused value reaches neither a choice nor the settings; its note
+  // stands on the row below the box.
+  refusals_ = new FieldRefusals(this);
   boxes->addWidget(new QLabel(QStringLiteral("Unproto via:"), this), 0, 0);
   boxes->addWidget(via_, 0, 1, 1, 2);
-  boxes->addWidget(new QLabel(QStringLiteral("Beacon Interval:"), this), 1, 0);
-  boxes->addWidget(interval_, 1, 1);
-  boxes->addWidget(new QLabel(QStringLiteral("Minutes"), this), 1, 2);
-  boxes->addWidget(new QLabel(QStringLiteral("Lead time:"), this), 2, 0);
-  boxes->addWidget(lead_, 2, 1);
+  boxes->addWidget(refusals_->watch(via_, checkUnprotoPath), 1, 1, 1, 2);
+  boxes->addWidget(new QLabel(QStringLiteral("Beacon Interval:"), this), 2, 0);
+  boxes->addWidget(interval_, 2, 1);
   boxes->addWidget(new QLabel(QStringLiteral("Minutes"), this), 2, 2);
+  boxes->addWidget(refusals_->watch(interval_, checkPassMinutes), 3, 1, 1, 2);
+  boxes->addWidget(new QLabel(QStringLiteral("Lead time:"), this), 4, 0);
+  boxes->addWidget(lead_, 4, 1);
+  boxes->addWidget(new QLabel(QStringLiteral("Minutes"), this), 4, 2);
+  boxes->addWidget(refusals_->watch(lead_, checkPassMinutes), 5, 1, 1, 2);
   autoBeacon_ = new QCheckBox(QStringLiteral("Auto Beacon/Set Unproto Via"), this);
-  boxes->addWidget(autoBeacon_, 3, 0, 1, 3);
+  boxes->addWidget(autoBeacon_, 6, 0, 1, 3);
   delete_ = new QPushButton(QStringLiteral("Delete"), this);
   delete_->setAutoDefault(false);
   lists->addWidget(delete_, 4, 2);
@@ -144,6 +154,9 @@ SatelliteSelectionDialog::SatelliteSelectionDialog(SatelliteSelection& selection
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  refusals_->guard(ok_);
+  refusals_->guard(add_);
 
   // A satellite picked in the drop-down shows its choice, or a new one's defaults.
   connect(available_, &QComboBox::activated, this, [this](int i) {
@@ -167,7 +180,9 @@ SatelliteSelectionDialog::SatelliteSelectionDialog(SatelliteSelection& selection
   });
   // Every change of an edit box reaches the selected rows' choices at once.
   const auto track = [this](QLineEdit* box, SatelliteSelection::Box which) {
-    connect(box, &QLineEdit::textChanged, this, [this, which](const QString& t) {
+    connect(box, &QLineEdit::textChanged, this, [this, box, which](const QString& t) {
+      // The refusals saw the change first (they were connected first).
+      if (refusals_->refused(box)) return;
       selection_.boxChanged(selectedRows(), which, t.toLatin1().toStdString());
     });
   };

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "dialogs/field_refusals.h"
 #include "tracker/satellite_selection.h"
 #include "tracker/tracker_worker.h"
 
@@ -49,6 +50,8 @@ class SatelliteSelectionDialog : public QDialog {
   QPushButton* addButton() const { return add_; }
   QPushButton* deleteButton() const { return delete_; }
   QLabel* noteLabel() const { return note_; }
+  QPushButton* okButton() const { return ok_; }
+  const FieldRefusals& refusals() const { return *refusals_; }
 
  private:
   std::vector<std::size_t> selectedRows() const;
@@ -66,6 +69,8 @@ class SatelliteSelectionDialog : public QDialog {
   QPushButton* add_ = nullptr;
   QPushButton* delete_ = nullptr;
   QLabel* note_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  FieldRefusals* refusals_ = nullptr;
 };
 
 }  // namespace tervane

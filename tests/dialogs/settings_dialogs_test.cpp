@@ -1,9 +1,11 @@
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <memory>
 
 #include "dialogs/settings_dialogs.h"
 
@@ -299,6 +301,92 @@ class SettingsDialogsTest : public QObject {
       QCOMPARE(d.modelList()->currentText(), shown);
       QCOMPARE(d.edit().model, selected);
     }
+  }
+
+  // A value the setting cannot carry is refused where it is typed: the note
+  // beside the field says why and OK (the button and the Enter key) does not
+  // close the dialog, until the value is put right.
+  void refusedValuesKeepTheDialogOpenAndSayWhy_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("because");
+    QTest::newRow("latitude beyond the pole") << "station" << "latitude" << "91" << "-90";
+    QTest::newRow("longitude beyond the date line") << "station" << "longitude" << "-181" << "-180";
+    QTest::newRow("negative power") << "station" << "power" << "-5" << "watts";
+    QTest::newRow("height that is no number") << "station" << "height" << "abc" << "feet";
+    QTest::newRow("gain with no PHG digit") << "station" << "gain" << "1e9" << "dB";
+    QTest::newRow("direction with no PHG digit") << "station" << "direction" << "400" << "360";
+    QTest::newRow("14-character callsign") << "station" << "callsign" << "N0CALL-15ABCDE" << "N0CALL-15";
+    QTest::newRow("KISS port beyond 65535") << "tnc" << "kissPort" << "99999" << "65535";
+    QTest::newRow("APRS-IS port that is no number") << "tnc" << "aprsIsPort" << "abc" << "65535";
+    QTest::newRow("path AX.25 cannot carry") << "tnc" << "unprotoVia" << "WIDE1-1,WIDE2_1" << "digipeaters";
+    QTest::newRow("negative beacon interval") << "tnc" << "interval" << "-5" << "negative";
+    QTest::newRow("gpsd port that is no number") << "gps" << "gpsdPort" << "abc" << "65535";
+  }
+
+  void refusedValuesKeepTheDialogOpenAndSayWhy() {
+    QFETCH(QString, dialog);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, because);
+    StationSettings s;
+    std::unique_ptr<QDialog> d;
+    const FieldRefusals* refusals = nullptr;
+    QPushButton* ok = nullptr;
+    if (dialog == QLatin1String("station")) {
+      auto* station = new StationDataDialog(loadStationData(s));
+      refusals = &station->refusals();
+      ok = station->okButton();
+      d.reset(station);
+    } else if (dialog == QLatin1String("tnc")) {
+      // A network link's fields are open to typing while that link is chosen.
+      if (field == QLatin1String("kissPort")) s.linkType = static_cast<int>(LinkType::KissTcp);
+      if (field == QLatin1String("aprsIsPort")) s.linkType = static_cast<int>(LinkType::AprsIs);
+      auto* tnc = new TncSettingsDialog(loadTncSettings(s));
+      refusals = &tnc->refusals();
+      ok = tnc->okButton();
+      d.reset(tnc);
+    } else {
+      auto* gps = new GpsSettingsDialog({1, kGpsTypeGpsd, "localhost", 2947});
+      refusals = &gps->refusals();
+      ok = gps->okButton();
+      d.reset(gps);
+    }
+    d->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+    auto* edit = d->findChild<QLineEdit*>(field);
+    QVERIFY(edit != nullptr);
+    const QString stored = edit->text();
+    QVERIFY2(!refusals->anyRefused(), "the stored settings are taken");
+    QVERIFY(ok->isEnabled());
+
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), typed);
+    QLabel* note = refusals->noteOf(edit);
+    QVERIFY(note != nullptr);
+    QVERIFY(note->isVisible());
+    QVERIFY2(note->text().contains(because), qPrintable(note->text()));
+    QVERIFY(!ok->isEnabled());
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(d->isVisible());
+    QCOMPARE(d->result(), int(QDialog::Rejected));
+
+    edit->setText(stored);
+    QVERIFY(!note->isVisible());
+    QVERIFY(ok->isEnabled());
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(d->result(), int(QDialog::Accepted));
+  }
+
+  void storedLatitudeOffTheGlobeIsRefusedOnOpening() {
+    StationSettings s;
+    s.latitude = "200";
+    StationDataDialog d(loadStationData(s));
+    QVERIFY(d.refusals().refused(d.field("latitude")));
+    QVERIFY(!d.okButton()->isEnabled());
   }
 
   void addressBookAddRefusedAtSixteen() {

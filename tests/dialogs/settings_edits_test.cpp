@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text_format.h"
+#include "dialogs/field_checks.h"
 #include "dialogs/settings_edits.h"
 #include "tests/decimal_comma_locale.h"
 #include "tnc/position_report.h"
@@ -135,6 +136,7 @@ TEST(StationDataEdit, NumbersKeepTheirDecimalPointUnderACommaLocale) {
   const std::string beacon = buildBeaconText(p.latitudeDeg, p.longitudeDeg, "4310", "CQ");
   const std::string shownLatitude = latitudeDisplay(p.latitudeDeg);
   const double interval = shared.values.beaconMinutes.load();
+  const Refusal typedLatitude = checkLatitude("42.5");
   useCLocale();
 
   EXPECT_EQ(s.latitude, "42.500000");
@@ -145,6 +147,81 @@ TEST(StationDataEdit, NumbersKeepTheirDecimalPointUnderACommaLocale) {
   EXPECT_NE(f2.find("4230.00N/07115.00W"), std::string::npos) << f2;
   EXPECT_NE(beacon.find("4230.00N/07115.00W"), std::string::npos) << beacon;
   EXPECT_EQ(shownLatitude, "42.500000 N");
+  EXPECT_FALSE(typedLatitude) << *typedLatitude;  // a typed point is a point
+}
+
+// What each field refuses; the values the PHG fields take each have a digit
+// of their own, as the encoder gives it.
+TEST(FieldChecks, RefuseWhatTheSettingCannotCarry) {
+  using Check = Refusal (*)(std::string_view);
+  struct Row {
+    const char* name;
+    Check check;
+    const char* text;
+    bool taken;
+    int phgPlace;  // -1: no PHG field; else the digit's place, 0 power .. 3 direction
+    char phgDigit;
+  };
+  const Row rows[] = {
+      {"latitude as the dialog shows it", checkLatitude, " 42.360100", true, -1, 0},
+      {"latitude at the pole", checkLatitude, "-90", true, -1, 0},
+      {"latitude beyond the pole", checkLatitude, "90.5", false, -1, 0},
+      {"latitude with letters after it", checkLatitude, "42.36N", false, -1, 0},
+      {"empty latitude", checkLatitude, "", false, -1, 0},
+      {"longitude at the date line", checkLongitude, "180", true, -1, 0},
+      {"longitude beyond the date line", checkLongitude, "-180.01", false, -1, 0},
+      {"negative power", checkPhgPower, "-5", false, -1, 0},
+      {"power just under the tenth digit", checkPhgPower, "99.99", true, 0, '9'},
+      {"power of the first digit beyond", checkPhgPower, "100", false, -1, 0},
+      {"height that is no number", checkPhgHeight, "abc", false, -1, 0},
+      {"height just under the tenth digit", checkPhgHeight, "10239", true, 1, '9'},
+      {"height of the first digit beyond", checkPhgHeight, "10240", false, -1, 0},
+      {"gain of a billion dB", checkPhgGain, "1e9", false, -1, 0},
+      {"gain just under the tenth digit", checkPhgGain, "9.9", true, 2, '9'},
+      {"direction north", checkPhgDirection, "360", true, 3, '8'},
+      {"direction omni", checkPhgDirection, "0", true, 3, '0'},
+      {"direction that has no digit", checkPhgDirection, "400", false, -1, 0},
+      {"no callsign", checkCallsign, "", true, -1, 0},
+      {"callsign with the longest SSID", checkCallsign, "N0CALL-15", true, -1, 0},
+      {"14-character callsign", checkCallsign, "N0CALL-15ABCDE", false, -1, 0},
+      {"callsign with SSID 16", checkCallsign, "N0CALL-16", false, -1, 0},
+      {"callsign with a blank", checkCallsign, "N0 CALL", false, -1, 0},
+      {"unproto destination", checkUnprotoDestination, "APRS", true, -1, 0},
+      {"empty unproto destination", checkUnprotoDestination, "", false, -1, 0},
+      {"path of two digipeaters", checkUnprotoPath, "WIDE1-1,WIDE2-1", true, -1, 0},
+      {"path with blanks between", checkUnprotoPath, "RELAY, WIDE", true, -1, 0},
+      {"no path", checkUnprotoPath, "", true, -1, 0},
+      {"path with an underscore", checkUnprotoPath, "WIDE1-1,WIDE2_1", false, -1, 0},
+      {"path of nine digipeaters", checkUnprotoPath, "A,B,C,D,E,F,G,H,I", false, -1, 0},
+      {"path entry of seven letters", checkUnprotoPath, "WIDEWIDE", false, -1, 0},
+      {"TCP port", checkTcpPort, "8001", true, -1, 0},
+      {"port beyond 65535", checkTcpPort, "99999", false, -1, 0},
+      {"port that is no number", checkTcpPort, "abc", false, -1, 0},
+      {"port with a fraction", checkTcpPort, "80.5", false, -1, 0},
+      {"port 0", checkTcpPort, "0", false, -1, 0},
+      {"beacon interval as the dialog shows it", checkBeaconMinutes, "  30.00", true, -1, 0},
+      {"no PC beacon", checkBeaconMinutes, "0", true, -1, 0},
+      {"negative beacon interval", checkBeaconMinutes, "-5", false, -1, 0},
+      {"beacon interval too long to store", checkBeaconMinutes, "1e30", false, -1, 0},
+      {"pass minutes cleared by the dialog", checkPassMinutes, "", true, -1, 0},
+      {"pass minutes", checkPassMinutes, "2.5", true, -1, 0},
+      {"negative pass beacon interval", checkPassMinutes, "-5", false, -1, 0},
+      {"lead time that is no number", checkPassMinutes, "abc", false, -1, 0},
+      {"lead time beyond tens of seconds", checkPassMinutes, "1e9", false, -1, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const Refusal why = r.check(r.text);
+    EXPECT_EQ(!why, r.taken) << (why ? *why : std::string("taken"));
+    if (why) {
+      EXPECT_GT(why->size(), 20u) << *why;  // a reason the operator can act on
+    }
+    if (r.phgPlace < 0) continue;
+    double values[4] = {0, 0, 0, 0};
+    values[r.phgPlace] = leadingNumber(r.text);
+    EXPECT_EQ(computePhg(values[0], values[1], values[2], values[3])[static_cast<std::size_t>(r.phgPlace)],
+              r.phgDigit);
+  }
 }
 
 TEST(AddressBookEdit, AddDeleteAndClose) {

@@ -136,6 +136,52 @@ class TrackerWindowsTest : public QObject {
     QCOMPARE(sel.rowCount(), before);
   }
 
+  // A box that holds what the choice cannot take says why beside it, and
+  // neither reaches the selected rows nor lets Add/Modify or OK take it.
+  void refusedBoxesReachNoChoice_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("because");
+    QTest::newRow("negative beacon interval") << "beaconInterval" << "-5" << "negative";
+    QTest::newRow("lead time that is no number") << "leadTime" << "abc" << "number";
+    QTest::newRow("path AX.25 cannot carry") << "via" << "ARISS;RS0ISS" << "digipeaters";
+  }
+  void refusedBoxesReachNoChoice() {
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, because);
+    StationSettings s;
+    SatelliteSelection sel(sats(2), s);
+    SatelliteSelectionDialog d(sel, QString());
+    d.show();
+    pick(d, 0);
+    d.addButton()->click();
+    d.selectedList()->item(0)->setSelected(true);
+    pick(d, 1);  // the boxes show the defaults of a new choice, and so does row 0
+    const SatelliteChoice shown = sel.choices().at(0);
+    QVERIFY(d.okButton()->isEnabled());
+
+    auto* edit = d.findChild<QLineEdit*>(box);
+    QVERIFY(edit != nullptr);
+    edit->setText(typed);
+    QLabel* note = d.refusals().noteOf(edit);
+    QVERIFY(note->isVisible());
+    QVERIFY2(note->text().contains(because), qPrintable(note->text()));
+    QVERIFY(!d.okButton()->isEnabled());
+    QVERIFY(!d.addButton()->isEnabled());
+    const SatelliteChoice after = sel.choices().at(0);
+    QCOMPARE(after.leadTimeTens, shown.leadTimeTens);
+    QCOMPARE(after.passBeaconIntervalTens, shown.passBeaconIntervalTens);
+    QCOMPARE(after.passVia, shown.passVia);
+    d.addButton()->click();
+    QCOMPARE(sel.rowCount(), std::size_t{1});
+
+    pick(d, 0);  // the boxes show row 0's values again: nothing is refused
+    QVERIFY(!note->isVisible());
+    QVERIFY(d.okButton()->isEnabled());
+    QVERIFY(d.addButton()->isEnabled());
+  }
+
   void seventeenthSatelliteIsRefusedWithANote() {
     StationSettings s;
     SatelliteSelection sel(sats(17), s);
