@@ -360,11 +360,11 @@ void MainConsole::onClearText() {
   if (commands_.tncRunning && commands_.tncRunning()) courier_.requestClear();
 }
 
-bool MainConsole::askDeviceOpenError() {
+bool MainConsole::askDeviceOpenError(const QString& what) {
   QMessageBox box(this);
   box.setWindowTitle(QStringLiteral("Device Open Error"));
-  box.setText(QStringLiteral(
-      "The device does not appear to be responding.  Do you wish to continue, or to cancel the attempt?"));
+  box.setText(what + QStringLiteral(
+      "\n\nThe device does not appear to be responding.  Do you wish to continue, or to cancel the attempt?"));
   box.setIcon(QMessageBox::Question);
   QPushButton* cont = box.addButton(QStringLiteral("Continue"), QMessageBox::AcceptRole);
   QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

@@ -103,8 +103,9 @@ class MainConsole : public QMainWindow {
   // Hands a text to the TNC worker without blocking; false (nothing sent)
   // when no TNC worker runs.
   bool sendToTnc(const std::string& text);
-  // The "Device Open Error" question; true for "Continue".
-  bool askDeviceOpenError();
+  // The "Device Open Error" question about what gave no answer (the port,
+  // its device and what it did not do); true for "Continue".
+  bool askDeviceOpenError(const QString& what);
   void showAbout();
   void exitProgram();
 

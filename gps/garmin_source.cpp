@@ -39,7 +39,10 @@ class GarminSource final : public GpsSource {
 
   bool start(GpsSession& session) override {
     GarminPacket reply;
-    if (!link_->sendPacket(kGarminProductRequest, {}, reply) && !session.continueAfterDeviceOpenError()) return false;
+    if (!link_->sendPacket(kGarminProductRequest, {}, reply) &&
+        !session.continueAfterDeviceOpenError("no answer to the Garmin product request")) {
+      return false;
+    }
 
     GarminPacket packet;
     while (!session.stopped() && link_->receivePacket(packet)) {

@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPointer>
+#include <QPushButton>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -59,11 +61,13 @@ class QtGpsUi final : public GpsUi {
     const QString line = latin1(std::string(text));
     post([line](MainConsole& c) { c.appendMonitorLines({line}); });
   }
-  bool askDeviceOpenError() override {
+  bool askDeviceOpenError(std::string_view what) override {
     bool carryOn = false;
     MainConsole* console = console_;
+    const QString failed = latin1(std::string(what));
     QMetaObject::invokeMethod(
-        console, [console, &carryOn] { carryOn = console->askDeviceOpenError(); }, Qt::BlockingQueuedConnection);
+        console, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
+        Qt::BlockingQueuedConnection);
     return carryOn;
   }
 
@@ -176,21 +180,55 @@ void GpsLink::off() {
 
 void GpsLink::setPcClock() {
   if (!thread_.isStarted() || !run_) return;
-  const std::optional<GpsTimeReading> reading = run_->time.last();
-  if (!reading) {
-    console_.appendMonitorLines({QStringLiteral("No time has come from the GPS receiver yet; the PC clock was not set.")});
-    return;
-  }
-  const std::optional<CalendarTime> utc = pcClockFromGps(*reading, clock_.utcNow());
-  if (!utc) {
-    console_.appendMonitorLines({QStringLiteral(
-        "The GPS receiver has sent no time for a while; the PC clock was not set.")});
-    return;
-  }
+  // The GPS time for the PC clock now, or nothing after a console line
+  // saying why there is none.
+  const std::shared_ptr<Run> run = run_;
+  const auto gpsTimeNow = [this, run](const CalendarTime& pcNow) -> std::optional<CalendarTime> {
+    const std::optional<GpsTimeReading> reading = run->time.last();
+    if (!reading) {
+      console_.appendMonitorLines({QStringLiteral("No time has come from the GPS receiver yet; the PC clock was not set.")});
+      return std::nullopt;
+    }
+    const std::optional<CalendarTime> utc = pcClockFromGps(*reading, pcNow);
+    if (!utc) {
+      console_.appendMonitorLines({QStringLiteral(
+          "The GPS receiver has sent no time for a while; the PC clock was not set.")});
+    }
+    return utc;
+  };
+  const CalendarTime pcAsked = clock_.utcNow();
+  const std::optional<CalendarTime> gpsAsked = gpsTimeNow(pcAsked);
+  if (!gpsAsked) return;
+
+  QMessageBox box(&console_);
+  box.setWindowTitle(QStringLiteral("Set PC Clock"));
+  box.setIcon(QMessageBox::Question);
+  box.setText(QStringLiteral("Set the PC clock to the GPS time?"));
+  box.setInformativeText(
+      QStringLiteral("GPS time: %1\nPC time: %2\nThe PC clock is %3.")
+          .arg(latin1(utcClockText(*gpsAsked)), latin1(utcClockText(pcAsked)),
+               latin1(pcClockOffsetText(unixFromCalendar(*gpsAsked) - unixFromCalendar(pcAsked)))));
+  QPushButton* set = box.addButton(QStringLiteral("Set Clock"), QMessageBox::AcceptRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+  box.setDefaultButton(set);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() != set) return;
+
+  // The question may have stood open for a while: the time set is the one
+  // of this moment, from a reading that is still fresh.
+  const CalendarTime pcBefore = clock_.utcNow();
+  const std::optional<CalendarTime> utc = gpsTimeNow(pcBefore);
+  if (!utc) return;
   std::string reason;
   if (!clock_.setUtc(*utc, &reason)) {
     console_.appendMonitorLines({QStringLiteral("The PC clock was not set from the GPS time: %1.").arg(latin1(reason))});
+    return;
   }
+  const std::int64_t movedSeconds = unixFromCalendar(*utc) - unixFromCalendar(pcBefore);
+  console_.appendMonitorLines(
+      {QStringLiteral("PC clock set from the GPS time: %1 is now %2 (it was %3).")
+           .arg(latin1(utcClockText(pcBefore)), latin1(utcClockText(*utc)), latin1(pcClockOffsetText(movedSeconds)))});
 }
 
 void GpsLink::setFixedStationLocation() {

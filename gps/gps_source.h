@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "gps/gps_time.h"
@@ -56,15 +57,17 @@ class GpsSession {
   // when it cannot be set up.
   std::shared_ptr<SerialPort> openSerialPort(int comNumber, int baud);
 
-  // The "Device Open Error" question. On Continue the menu shows the GPS on;
-  // on Cancel the link ends (the menu returns to off) and false comes back.
-  bool continueAfterDeviceOpenError();
+  // The "Device Open Error" question, naming the port opened last and what
+  // it did not do. On Continue the menu shows the GPS on; on Cancel the link
+  // ends (the menu returns to off) and false comes back.
+  bool continueAfterDeviceOpenError(std::string_view silence);
 
  private:
   std::int64_t now() const;
 
   GpsWorkerContext& ctx_;
   bool stopping_ = false;
+  std::string portName_;  // "GPS port COM2 (/dev/ttyUSB0)"
 };
 
 class GpsSource {

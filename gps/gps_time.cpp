@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/text_format.h"
+
 namespace tervane {
 
 namespace {
@@ -65,6 +67,30 @@ std::optional<CalendarTime> pcClockFromGps(const GpsTimeReading& reading, const 
   CalendarTime result = calendarFromUnix(gpsUnix + (age > 0 ? age : 0));
   result.millisecond = pcUtcNow.millisecond;
   return result;
+}
+
+std::string utcClockText(const CalendarTime& utc) {
+  return textf("%04d-%02d-%02d %02d:%02d:%02d UTC", utc.year, utc.month, utc.day, utc.hour, utc.minute, utc.second);
+}
+
+std::string pcClockOffsetText(std::int64_t gpsMinusPcSeconds) {
+  if (gpsMinusPcSeconds == 0) return "in step with the GPS time";
+  const long long total = std::llabs(gpsMinusPcSeconds);
+  const long long days = total / kSecondsPerDay;
+  const long long hours = total % kSecondsPerDay / 3600;
+  const long long minutes = total % 3600 / 60;
+  const long long seconds = total % 60;
+  std::string amount;
+  if (days > 0) {
+    amount = textf("%lld d %02lld h %02lld min %02lld s", days, hours, minutes, seconds);
+  } else if (hours > 0) {
+    amount = textf("%lld h %02lld min %02lld s", hours, minutes, seconds);
+  } else if (minutes > 0) {
+    amount = textf("%lld min %02lld s", minutes, seconds);
+  } else {
+    amount = textf("%lld s", seconds);
+  }
+  return amount + (gpsMinusPcSeconds > 0 ? " behind the GPS time" : " ahead of the GPS time");
 }
 
 }  // namespace tervane

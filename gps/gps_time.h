@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "platform/clock.h"
 
@@ -56,5 +57,12 @@ class GpsTimeLatch {
 // kGpsTimeFreshSeconds old, or lies ahead of the PC clock (which was set
 // back since).
 std::optional<CalendarTime> pcClockFromGps(const GpsTimeReading& reading, const CalendarTime& pcUtcNow);
+
+// "2026-12-08 00:00:01 UTC", to the second.
+std::string utcClockText(const CalendarTime& utc);
+// How the PC clock stands to the GPS time, from the GPS time minus the PC
+// time in seconds: "3 s behind the GPS time", "1 h 02 min 05 s ahead of the
+// GPS time", "in step with the GPS time".
+std::string pcClockOffsetText(std::int64_t gpsMinusPcSeconds);
 
 }  // namespace tervane

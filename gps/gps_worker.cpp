@@ -85,6 +85,7 @@ void GpsSession::notice(std::string_view text) {
 
 std::shared_ptr<SerialPort> GpsSession::openSerialPort(int comNumber, int baud) {
   SerialOpenResult opened = ctx_.openPort(comNumber, baud);
+  portName_ = textf("GPS port COM%1d (%s)", comNumber, opened.devicePath.c_str());
   if (!opened.port) {
     ctx_.ui.notice(textf("GPS port COM%1d (%s) could not be opened: %s", comNumber, opened.devicePath.c_str(),
                          opened.error.c_str()));
@@ -92,8 +93,8 @@ std::shared_ptr<SerialPort> GpsSession::openSerialPort(int comNumber, int baud) 
   return opened.port;
 }
 
-bool GpsSession::continueAfterDeviceOpenError() {
-  if (ctx_.ui.askDeviceOpenError()) {
+bool GpsSession::continueAfterDeviceOpenError(std::string_view silence) {
+  if (ctx_.ui.askDeviceOpenError(portName_ + ": " + std::string(silence))) {
     store([this] { ctx_.ui.menuOn(); });
     return true;
   }

@@ -55,8 +55,9 @@ class GpsUi {
   virtual void linkEnded() = 0;
   // One line for the operator in the console.
   virtual void notice(std::string_view text) = 0;
-  // "Device Open Error": true for Continue.
-  virtual bool askDeviceOpenError() = 0;
+  // "Device Open Error" about what gave no answer ("GPS port COM2
+  // (/dev/ttyUSB0): no NMEA sentence"): true for Continue.
+  virtual bool askDeviceOpenError(std::string_view what) = 0;
 };
 
 // "%9.6f %c" and "%10.6f %c": the absolute degrees and the position's own

@@ -30,7 +30,7 @@ class NmeaSource final : public GpsSource {
     const Collected collected = collectSentence(session);
     if (firstCycle_) {
       firstCycle_ = false;
-      if (collected == Collected::Silent && !session.continueAfterDeviceOpenError()) return false;
+      if (collected == Collected::Silent && !session.continueAfterDeviceOpenError("no NMEA sentence")) return false;
     }
     if (collected != Collected::Sentence) return true;
     const std::string_view sentence = collector_.sentence();

@@ -5,7 +5,7 @@ namespace tervane {
 void CaptureSession::start(std::unique_ptr<LineFile> file) {
   std::lock_guard<std::mutex> lock(mutex_);
   file_ = std::move(file);
-  capturing_ = true;
+  capturing_ = file_ != nullptr;
   paused_ = false;
 }
 

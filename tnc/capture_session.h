@@ -17,8 +17,7 @@ namespace tervane {
 
 class CaptureSession {
  public:
-  // Capturing into the file; nullptr captures nothing (a cancelled choice
-  // of file or one that could not be opened), as the menu still shows.
+  // Capturing into the file; without a file there is no capture.
   void start(std::unique_ptr<LineFile> file);
   void stop();
   void setPaused(bool paused);

@@ -36,8 +36,9 @@ class TncUi {
   virtual void captureEnded() = 0;
   // One line for the operator in the console; not decoded, not captured.
   virtual void notice(std::string_view text) = 0;
-  // "Device Open Error": true for Continue.
-  virtual bool askDeviceOpenError() = 0;
+  // "Device Open Error" about what gave no answer ("TNC port COM1
+  // (/dev/ttyS0): no answer to Ctrl-C and two Returns"): true for Continue.
+  virtual bool askDeviceOpenError(std::string_view what) = 0;
 };
 
 // Where heard callsigns and decoded positions go.

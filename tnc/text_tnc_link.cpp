@@ -36,7 +36,11 @@ LinkStart TextTncLink::start(LinkServices& services) {
   port_->write(std::string_view("\x03\r\r"));
   std::uint8_t probe[LineCutter::kReadSize];
   const std::size_t answered = port_->read(probe, sizeof probe);
-  if (answered == 0 && !services.stopping() && !services.ui.askDeviceOpenError()) return LinkStart::Cancelled;
+  if (answered == 0 && !services.stopping() &&
+      !services.ui.askDeviceOpenError(textf("TNC port COM%d (%s): no answer to Ctrl-C and two Returns",
+                                            params_.comNumber, devicePath_.c_str()))) {
+    return LinkStart::Cancelled;
+  }
   finishCutPrompt(std::string_view(reinterpret_cast<const char*>(probe), answered));
   return LinkStart::Running;
 }

@@ -96,11 +96,13 @@ class QtTncUi final : public TncUi {
   // server said.
   void notice(std::string_view text) override { queue(receivedText(text)); }
 
-  bool askDeviceOpenError() override {
+  bool askDeviceOpenError(std::string_view what) override {
     bool carryOn = false;
     MainConsole* console = console_;
+    const QString failed = fromLatin1(what);
     QMetaObject::invokeMethod(
-        console, [console, &carryOn] { carryOn = console->askDeviceOpenError(); }, Qt::BlockingQueuedConnection);
+        console, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
+        Qt::BlockingQueuedConnection);
     return carryOn;
   }
 
@@ -274,23 +276,27 @@ void TncLink::startCapture() {
   const QString chosen = QFileDialog::getSaveFileName(&console_, QString(), QString::fromLocal8Bit(offered.c_str()),
                                                       QStringLiteral("Text Files (*.txt);;All files (*.*)"));
   if (chosen.isEmpty()) {
-    capture_->start(nullptr);
+    // Nothing chosen, nothing captured: the menu says so.
+    console_.setCaptureState(CaptureState::Idle);
     return;
   }
   captureInto(chosen.toLocal8Bit().toStdString());
 }
 
 bool TncLink::captureInto(const std::string& path) {
-  console_.shared().values.setCaptureDirectory(captureDirectoryOf(path));
   std::string reason;
   std::unique_ptr<LineFile> file = LineFile::create(path, &reason);
   if (!file) {
-    console_.appendMonitorLines({QStringLiteral("Capture file %1 could not be opened: %2.")
+    // The menu goes back to not capturing, and the folder is not offered
+    // again next time.
+    console_.appendMonitorLines({QStringLiteral("Capture file %1 could not be opened: %2. Nothing is captured.")
                                      .arg(QString::fromLocal8Bit(path.c_str()), QString::fromLocal8Bit(reason.c_str()))});
+    console_.setCaptureState(CaptureState::Idle);
+    return false;
   }
-  const bool opened = file != nullptr;
+  console_.shared().values.setCaptureDirectory(captureDirectoryOf(path));
   capture_->start(std::move(file));
-  return opened;
+  return true;
 }
 
 }  // namespace tervane

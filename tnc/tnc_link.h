@@ -39,8 +39,9 @@ class TncLink {
   // File > Capture Text: the file is chosen here, on the user-interface
   // thread, so the worker never waits for the operator.
   void startCapture();
-  // Starts capturing into the file at path (chosen already); false, after a
-  // console line saying why, when it cannot be opened.
+  // Starts capturing into the file at path (chosen already) and remembers
+  // its folder; false, after a console line saying why and with the menu back
+  // to not capturing, when it cannot be opened.
   bool captureInto(const std::string& path);
   void stopCapture() { capture_->stop(); }
   void pauseCapture(bool paused) { capture_->setPaused(paused); }

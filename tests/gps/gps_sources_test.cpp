@@ -81,6 +81,20 @@ TEST(SetPcClock, AGgaTimeKeepsTheRmcDateOfTheSameSecondOnly) {
   EXPECT_EQ(latch.last()->receivedAtUnix, 101);
 }
 
+// The question before the PC clock is set tells which way it is off.
+TEST(SetPcClock, TellsHowFarAndWhichWayThePcClockIsOff) {
+  const struct {
+    std::int64_t gpsMinusPc;
+    const char* text;
+  } rows[] = {
+      {3, "3 s behind the GPS time"},
+      {-3725, "1 h 02 min 05 s ahead of the GPS time"},
+      {86400 + 61, "1 d 00 h 01 min 01 s behind the GPS time"},
+      {0, "in step with the GPS time"},
+  };
+  for (const auto& r : rows) EXPECT_EQ(pcClockOffsetText(r.gpsMinusPc), r.text);
+}
+
 TEST(GpsdFixes, OnlyA2DFixOrBetterMovesTheStationOrGivesTheTime) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Row {

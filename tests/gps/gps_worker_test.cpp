@@ -116,7 +116,7 @@ class FakeUi final : public GpsUi {
   void menuOn() override { ++menuOnCalls; }
   void linkEnded() override { ++linkEndedCalls; }
   void notice(std::string_view text) override { add(notices_, std::string(text)); }
-  bool askDeviceOpenError() override {
+  bool askDeviceOpenError(std::string_view) override {
     ++questions;
     return continueAtError;
   }

@@ -109,7 +109,7 @@ class RecordingUi final : public GpsUi {
   void menuOn() override {}
   void linkEnded() override {}
   void notice(std::string_view) override {}
-  bool askDeviceOpenError() override {
+  bool askDeviceOpenError(std::string_view) override {
     ++questions;
     return true;
   }

@@ -56,13 +56,15 @@ struct Station {
 
 enum class Then { Nothing, OffAndOnWithASilentReceiver, ReceiverFallsSilent };
 
-// Answers the next "Device Open Error" question with Continue.
-void continueAtDeviceOpenError(bool* asked) {
+// Answers the next "Device Open Error" question with Continue; the
+// question's text comes back in *text.
+void continueAtDeviceOpenError(bool* asked, QString* text) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, asked] {
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, asked, text] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
     *asked = true;
+    *text = box->text();
     for (QAbstractButton* b : box->buttons()) {
       if (b->text() == QStringLiteral("Continue")) b->click();
     }
@@ -141,21 +143,31 @@ class GpsLinkTest : public QObject {
   }
 
   // Set PC Clock takes the receiver's time only from the running link and
-  // only while it is fresh, and puts it on the date nearest to the PC's.
+  // only while it is fresh, and puts it on the date nearest to the PC's. It
+  // asks first, showing both times and how far apart they are, and says
+  // what it changed. The clock is the test's own; the PC's is never set.
   void setPcClockUsesOnlyAFreshTimeOfTheRunningLink_data() {
     QTest::addColumn<QString>("receiverTime");
     QTest::addColumn<int>("then");
+    QTest::addColumn<QString>("answer");  // "": no question is expected
     QTest::addColumn<QString>("expectedUtc");
     QTest::newRow("00:00:01 on the receiver at 23:59:58 on the PC is the next day")
-        << QStringLiteral("00:00:01") << int(Then::Nothing) << QStringLiteral("2026-12-08 00:00:01");
+        << QStringLiteral("00:00:01") << int(Then::Nothing) << QStringLiteral("Set Clock")
+        << QStringLiteral("2026-12-08 00:00:01");
+    QTest::newRow("Cancel at the question leaves the clock")
+        << QStringLiteral("00:00:01") << int(Then::Nothing) << QStringLiteral("Cancel")
+        << QStringLiteral("2026-12-07 23:59:58");
     QTest::newRow("a time from before GPS Off and On is not used")
-        << QStringLiteral("04:00:00") << int(Then::OffAndOnWithASilentReceiver) << QStringLiteral("2026-12-07 23:59:58");
+        << QStringLiteral("04:00:00") << int(Then::OffAndOnWithASilentReceiver) << QString()
+        << QStringLiteral("2026-12-07 23:59:58");
     QTest::newRow("a time older than a few seconds is not used")
-        << QStringLiteral("04:00:00") << int(Then::ReceiverFallsSilent) << QStringLiteral("2026-12-08 00:00:08");
+        << QStringLiteral("04:00:00") << int(Then::ReceiverFallsSilent) << QString()
+        << QStringLiteral("2026-12-08 00:00:08");
   }
   void setPcClockUsesOnlyAFreshTimeOfTheRunningLink() {
     QFETCH(QString, receiverTime);
     QFETCH(int, then);
+    QFETCH(QString, answer);
     QFETCH(QString, expectedUtc);
     SimulatedGps sim({"--garmin", "--lat", "-33.9", "--lon", "-18.4", "--time", receiverTime});
     SimulatedGps silent({"--garmin", "--silent"});
@@ -168,19 +180,43 @@ class GpsLinkTest : public QObject {
       s.console.action("gpsOff")->trigger();
       qputenv("TERVANEAPRS_COM2", silent.device().toLocal8Bit());
       bool asked = false;
-      continueAtDeviceOpenError(&asked);
+      QString deviceQuestion;
+      continueAtDeviceOpenError(&asked, &deviceQuestion);
       s.console.action("gpsOn")->trigger();
       QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+      // The question names the port and the device that gave no answer.
+      QVERIFY2(deviceQuestion.contains(QStringLiteral("COM2 (%1)").arg(silent.device())), qPrintable(deviceQuestion));
     } else if (then == int(Then::ReceiverFallsSilent)) {
       sim.stop();
       s.clock.advance(10);
     }
+    QString question;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, &answerer, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || box->windowTitle() != QStringLiteral("Set PC Clock")) return;
+      question = box->informativeText();
+      for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == answer) b->click();
+      }
+    });
+    answerer.start(20);
     s.console.action("gpsSetClock")->trigger();
     const CalendarTime t = s.clock.utcNow();
     QCOMPARE(QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second),
              expectedUtc);
-    QCOMPARE(s.console.monitor()->toPlainText().contains(QStringLiteral("the PC clock was not set")),
-             then != int(Then::Nothing));
+    const QString shown = s.console.monitor()->toPlainText();
+    QCOMPARE(shown.contains(QStringLiteral("the PC clock was not set")), then != int(Then::Nothing));
+    QCOMPARE(question.isEmpty(), answer.isEmpty());
+    if (!answer.isEmpty()) {
+      QVERIFY2(question.contains(QStringLiteral("GPS time: 2026-12-08 00:00:01 UTC")) &&
+                   question.contains(QStringLiteral("PC time: 2026-12-07 23:59:58 UTC")) &&
+                   question.contains(QStringLiteral("3 s behind the GPS time")),
+               qPrintable(question));
+    }
+    QCOMPARE(shown.contains(QStringLiteral("PC clock set from the GPS time: 2026-12-07 23:59:58 UTC is now "
+                                           "2026-12-08 00:00:01 UTC (it was 3 s behind the GPS time).")),
+             answer == QLatin1String("Set Clock"));
     QCOMPARE(s.console.latitudeField()->text(), QStringLiteral("10.500000 N"));
   }
 

@@ -33,13 +33,15 @@ using namespace tervane;
 
 namespace {
 
-// Answers the next "Device Open Error" question with the given button.
-void answerDeviceOpenError(const QString& button, bool* asked) {
+// Answers the next "Device Open Error" question with the given button; the
+// question's text comes back in *text.
+void answerDeviceOpenError(const QString& button, bool* asked, QString* text = nullptr) {
   QTimer* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, button, asked] {
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, button, asked, text] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || box->windowTitle() != QStringLiteral("Device Open Error")) return;
     *asked = true;
+    if (text != nullptr) *text = box->text();
     for (QAbstractButton* b : box->buttons()) {
       if (b->text() == button) b->click();
     }
@@ -121,9 +123,12 @@ class TncLinkTest : public QObject {
     SimulatedTnc tnc({"--silent"});
     Station s(tnc.device());
     bool asked = false;
-    answerDeviceOpenError(QStringLiteral("Cancel"), &asked);
+    QString question;
+    answerDeviceOpenError(QStringLiteral("Cancel"), &asked, &question);
     s.open();
     QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+    // The question names the port and the device that gave no answer.
+    QVERIFY2(question.contains(QStringLiteral("COM1 (%1)").arg(tnc.device())), qPrintable(question));
     QTRY_VERIFY_WITH_TIMEOUT(!s.link.isRunning(), 5000);
     QTRY_VERIFY(s.console.action("tncOpen")->isEnabled());
     QVERIFY(!s.console.action("tncClose")->isEnabled());
@@ -200,6 +205,50 @@ class TncLinkTest : public QObject {
     QTest::keyClicks(s.console.inputLine(), QStringLiteral("after two clears"));
     QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("CMD\tafter two clears")), 3000);
+  }
+
+  // File > Capture Text > Start shows capturing only while a file takes the
+  // lines, and only the folder of such a file is offered the next time.
+  void captureMenuFollowsTheFile_data() {
+    QTest::addColumn<QString>("chosen");  // "" cancels the file dialog
+    QTest::addColumn<bool>("capturing");
+    QTest::newRow("a folder that exists") << QStringLiteral("capture.txt") << true;
+    QTest::newRow("a folder that does not exist") << QStringLiteral("missing/capture.txt") << false;
+    QTest::newRow("no file chosen") << QString() << false;
+  }
+  void captureMenuFollowsTheFile() {
+    QFETCH(QString, chosen);
+    QFETCH(bool, capturing);
+    Station s(QStringLiteral("/nonexistent/tty"));
+    QTemporaryDir dir;
+    s.shared.values.setCaptureDirectory("/earlier/");
+    const QString path = chosen.isEmpty() ? QString() : dir.filePath(chosen);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, &answer, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      answer.stop();
+      if (path.isEmpty()) {
+        dialog->reject();
+        return;
+      }
+      for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) edit->setText(path);
+      dialog->accept();
+    });
+    answer.start(20);
+    s.console.action("captureStart")->trigger();
+
+    QCOMPARE(s.link.capture().isCapturing(), capturing);
+    QCOMPARE(s.console.captureState(), capturing ? CaptureState::Capturing : CaptureState::Idle);
+    QCOMPARE(s.console.action("captureStart")->isEnabled(), !capturing);
+    QCOMPARE(s.console.action("captureStop")->isEnabled(), capturing);
+    QCOMPARE(s.console.action("capturePause")->isEnabled(), capturing);
+    QCOMPARE(QString::fromStdString(s.shared.values.captureDirectory()),
+             capturing ? dir.path() + QLatin1Char('/') : QStringLiteral("/earlier/"));
+    if (!chosen.isEmpty() && !capturing) {
+      QVERIFY2(s.shown().contains(path) && s.shown().contains(QStringLiteral("No such file or directory")),
+               qPrintable(s.shown()));
+    }
   }
 
   void portThatCannotBeOpenedSaysWhy() {

@@ -82,7 +82,7 @@ class FakeUi final : public TncUi {
   void linkEnded() override { ended = true; }
   void captureEnded() override { captureOver = true; }
   void notice(std::string_view text) override { add(notices, text); }
-  bool askDeviceOpenError() override {
+  bool askDeviceOpenError(std::string_view) override {
     asked = true;
     return continueAtError;
   }

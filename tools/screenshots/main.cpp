@@ -477,6 +477,20 @@ std::vector<Shot> shots() {
          StationDataDialog d(loadStationData(s.settings), &s.console);
          return grabShown(d);
        }},
+      {"station-data-refused",
+       [](Scene& s) {
+         StationDataDialog d(loadStationData(s.settings), &s.console);
+         d.field("callsign")->setText(QStringLiteral("N0CALL-15ABCDE"));
+         d.field("direction")->setText(QStringLiteral("400"));
+         return grabShown(d);
+       }},
+      {"tnc-settings-refused",
+       [](Scene& s) {
+         TncSettingsDialog d(loadTncSettings(s.settings), &s.console);
+         d.unprotoViaField()->setText(QStringLiteral("WIDE1-1,WIDE2_1"));
+         d.kissPortField()->setText(QStringLiteral("99999"));
+         return grabShown(d);
+       }},
       {"gps-settings",
        [](Scene& s) {
          GpsSettingsDialog d({s.settings.gpsPortNumber, s.settings.gpsType, s.settings.gpsdHost.str(),
@@ -507,7 +521,12 @@ std::vector<Shot> shots() {
       {"passes", upcomingPasses},
       {"sky-plot", skyPlot},
       {"about", [](Scene& s) { return grabModal([&s] { s.console.showAbout(); }); }},
-      {"device-open-error", [](Scene& s) { return grabModal([&s] { s.console.askDeviceOpenError(); }); }},
+      {"device-open-error",
+       [](Scene& s) {
+         return grabModal([&s] {
+           s.console.askDeviceOpenError(QStringLiteral("TNC port COM1 (/dev/ttyS0): no answer to Ctrl-C and two Returns"));
+         });
+       }},
   };
 }
 
