@@ -11,6 +11,15 @@ using namespace tervane;
 
 namespace {
 
+// "K0ZZ", "K1ZZ", ...: appended piece by piece, since GCC 12 at -O3 takes
+// "K" + std::to_string(i) for an overflowing copy inside libstdc++.
+std::string numberedCall(char prefix, int i, const char* suffix) {
+  std::string call(1, prefix);
+  call += std::to_string(i);
+  call += suffix;
+  return call;
+}
+
 StationEntry entry(const char* call, double lat = 42.5, double lon = -71.25) {
   StationEntry e;
   e.positionValid = true;
@@ -90,10 +99,10 @@ class StationWindowsTest : public QObject {
   void newStationsKeepTheOperatorsWidthsAndSelection() {
     Coordination shared;
     PositionWindow w(shared);
-    for (int i = 0; i < 8; ++i) w.addOrUpdate(entry(("K" + std::to_string(i) + "AA").c_str()));
+    for (int i = 0; i < 8; ++i) w.addOrUpdate(entry(numberedCall('K', i, "AA").c_str()));
     w.view()->setColumnWidth(0, 300);
     selectRows(w.view(), {2});
-    for (int i = 0; i < 30; ++i) w.addOrUpdate(entry(("W" + std::to_string(i) + "ZZ").c_str()));
+    for (int i = 0; i < 30; ++i) w.addOrUpdate(entry(numberedCall('W', i, "ZZ").c_str()));
     QCOMPARE(w.view()->columnWidth(0), 300);
     QCOMPARE(w.view()->model()->rowCount(), 38);
     const QModelIndexList selected = w.view()->selectionModel()->selectedRows();
@@ -230,7 +239,7 @@ class StationWindowsTest : public QObject {
     QVERIFY(wholeTextsShown());
     w.view()->setColumnWidth(4, 30);  // the operator narrows a column
     for (int i = 0; i < 12; ++i) {    // texts no wider than before leave it so
-      e.sourceCall = "K" + std::to_string(i) + "ZZ";
+      e.sourceCall = numberedCall('K', i, "ZZ");
       w.addOrUpdate(e);
     }
     QCOMPARE(w.view()->columnWidth(4), 30);
@@ -259,7 +268,7 @@ class StationWindowsTest : public QObject {
     StationsWindow w([](const std::string&) { return true; });
     for (int i = 0; i < 100; ++i) w.addCallsign("N0CALL");
     QCOMPARE(w.view()->model()->rowCount(), 1);
-    for (int i = 0; i < 20; ++i) w.addCallsign("K" + std::to_string(i) + "ZZ");
+    for (int i = 0; i < 20; ++i) w.addCallsign(numberedCall('K', i, "ZZ"));
     QCOMPARE(w.view()->model()->rowCount(), 21);
     QCOMPARE(w.view()->model()->index(0, 0).data().toString(), QStringLiteral("K0ZZ"));
   }
