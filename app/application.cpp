@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 #include "dialogs/dialog_commands.h"
 #include "gps/gps_link.h"
 #include "map/map_window.h"
+#include "tnc/position_report.h"
 #include "tnc/tnc_link.h"
 #include "tracker/tracker_link.h"
 
@@ -64,6 +66,18 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     return store.flush() ? std::string() : store.location() + ": " + store.writeProblem();
   };
   console.initialise();
+  // What keeps the station from sending stays in the status bar until it is set.
+  QTimer readiness;
+  const auto showReadiness = [&console, &settings, &shared] {
+    const StationPosition p = shared.values.position();
+    const std::string why =
+        reportRefusal(settings.callsign.view(), p.latitudeDeg, p.longitudeDeg, shared.values.phgText());
+    console.setStatus(StatusPart::Station,
+                      why.empty() ? QString() : QStringLiteral("Nothing is sent: %1").arg(QString::fromUtf8(why.c_str())));
+  };
+  QObject::connect(&readiness, &QTimer::timeout, &console, showReadiness);
+  showReadiness();
+  readiness.start(1000);
   if (const std::string why = store.readProblem(); !why.empty()) {
     const std::string line = "The settings file " + store.location() + " could not be read (" + why +
                              "); the program runs on default settings.";

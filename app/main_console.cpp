@@ -14,7 +14,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QFileInfo>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <malloc.h>
 
@@ -45,6 +49,15 @@ MainConsole::MainConsole(StationSettings& settings, Coordination& shared, Transm
   setWindowIcon(QIcon(QStringLiteral(":/tervaneaprs.png")));
   buildControls();
   buildMenus();
+  for (StatusPart part : {StatusPart::Link, StatusPart::Gps, StatusPart::Tracker, StatusPart::Station}) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QStringLiteral("status%1").arg(static_cast<int>(part)));
+    statusBar()->addWidget(label, part == StatusPart::Station ? 1 : 0);
+    status_[part] = label;
+  }
+  setStatus(StatusPart::Link, QStringLiteral("Link: closed"));
+  setStatus(StatusPart::Gps, QStringLiteral("GPS: off"));
+  setStatus(StatusPart::Tracker, QStringLiteral("Tracker: off"));
 
   // F2 and F4 are the accelerators of their menu items; F5 is bound to a
   // command that nothing handles.
@@ -238,6 +251,7 @@ void MainConsole::buildMenus() {
   addItem(tracker, "skyPlot", "Sky Plot", [this] { call(commands_.showSkyPlot); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  addItem(help, "userGuide", "User Guide", [this] { showUserGuide(); });
   addItem(help, "about", "About", [this] { showAbout(); });
 }
 
@@ -286,6 +300,53 @@ void MainConsole::clearMonitor() {
   ::malloc_trim(0);
 }
 
+void MainConsole::setStatus(StatusPart part, const QString& text) {
+  QLabel* label = status_.at(part);
+  label->setText(text);
+  label->setToolTip(text);
+  // What is missing for the station to send is shown in red until it is set.
+  label->setStyleSheet(part == StatusPart::Station && !text.isEmpty() ? QStringLiteral("color: #b00000")
+                                                                       : QString());
+}
+
+QString MainConsole::statusText(StatusPart part) const { return status_.at(part)->text(); }
+
+void MainConsole::showUserGuide() {
+  // The installed guide first; a program run from its build tree finds the
+  // guide beside its sources.
+  const QStringList candidates = {QStringLiteral(TERVANE_GUIDE_INSTALLED), QStringLiteral(TERVANE_GUIDE_SOURCE)};
+  QString found;
+  for (const QString& path : candidates) {
+    if (QFileInfo::exists(path)) {
+      found = path;
+      break;
+    }
+  }
+  if (found.isEmpty()) {
+    QMessageBox::information(this, QStringLiteral("User Guide"),
+                             QStringLiteral("The user guide is not installed; it was looked for in:\n%1")
+                                 .arg(candidates.join(QLatin1Char('\n'))));
+    return;
+  }
+  auto* guide = findChild<QTextBrowser*>(QStringLiteral("userGuide"));
+  if (guide == nullptr) {
+    auto* window = new QDialog(this);
+    window->setWindowTitle(QStringLiteral("TervaneAPRS User Guide"));
+    window->setObjectName(QStringLiteral("userGuideWindow"));
+    window->resize(860, 700);
+    auto* layout = new QVBoxLayout(window);
+    guide = new QTextBrowser(window);
+    guide->setObjectName(QStringLiteral("userGuide"));
+    guide->setOpenExternalLinks(true);
+    layout->addWidget(guide);
+    guide->setSearchPaths({QFileInfo(found).absolutePath()});
+    guide->setSource(QUrl::fromLocalFile(found), QTextDocument::MarkdownResource);
+  }
+  QWidget* window = guide->window();
+  window->show();
+  window->raise();
+}
+
 void MainConsole::setTncMenuOpen(bool open) {
   actions_.at("tncOpen")->setEnabled(!open);
   actions_.at("tncClose")->setEnabled(open);
@@ -293,6 +354,7 @@ void MainConsole::setTncMenuOpen(bool open) {
 }
 
 void MainConsole::setGpsMenuOn(bool on) {
+  setStatus(StatusPart::Gps, on ? QStringLiteral("GPS: no fix yet") : QStringLiteral("GPS: off"));
   actions_.at("gpsOn")->setEnabled(!on);
   actions_.at("gpsOff")->setEnabled(on);
   actions_.at("gpsSetClock")->setEnabled(on);
@@ -386,7 +448,7 @@ void MainConsole::showAbout() {
   auto* icon = new QLabel(&about);
   icon->setPixmap(windowIcon().pixmap(48, 48));
   row->addWidget(icon);
-  row->addWidget(new QLabel(QStringLiteral("TervaneAPRS Version 1.0"), &about));
+  row->addWidget(new QLabel(QStringLiteral("TervaneAPRS Version " TERVANE_VERSION), &about));
   row->addStretch(1);
   layout->addLayout(row);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);

@@ -14,6 +14,7 @@
 #include "base/station_settings.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -61,6 +62,11 @@ struct ConsoleCommands {
 
 enum class CaptureState { Idle, Capturing, Paused };
 
+// The parts of the status bar, left to right. Each keeps its text until its
+// subsystem changes it, so a problem stays readable when the console has
+// scrolled it away.
+enum class StatusPart { Link, Gps, Tracker, Station };
+
 class MainConsole : public QMainWindow {
  public:
   MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent = nullptr);
@@ -107,7 +113,12 @@ class MainConsole : public QMainWindow {
   // its device and what it did not do); true for "Continue".
   bool askDeviceOpenError(const QString& what);
   void showAbout();
+  // Help > User Guide: the installed guide (or the one beside the sources)
+  // in a window of its own.
+  void showUserGuide();
   void exitProgram();
+  void setStatus(StatusPart part, const QString& text);
+  QString statusText(StatusPart part) const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -144,6 +155,7 @@ class MainConsole : public QMainWindow {
   QPushButton* controlButton_ = nullptr;
   QPushButton* converseButton_ = nullptr;
   CaptureState captureState_ = CaptureState::Idle;
+  std::map<StatusPart, QLabel*> status_;
   bool exiting_ = false;
 };
 

@@ -41,6 +41,8 @@ void publishWorkingValues(StationSettings& settings, Coordination& shared) {
   values.setBeaconComment(settings.message);
   values.beaconMinutes = leadingNumber(settings.beaconInterval);
   values.setCurrentUnproto(settings.unproto);
+  values.setNormalUnprotoVia(settings.unprotoVia);
+  values.setCallsign(settings.callsign);
   const int selected = settings.emailSelected;
   values.setEmailAddress(selected >= 0 && selected < kAddressBookSlots ? settings.address[selected].view()
                                                                        : std::string_view());

@@ -77,11 +77,23 @@ class WorkingValues {
   void setCaptureDirectory(std::string_view text) { write(captureDirectory_, text); }
   std::string phgText() const { return read(phgText_); }
   void setPhgText(std::string_view text) { write(phgText_, text); }
+  std::string callsign() const { return read(callsign_); }
+  void setCallsign(std::string_view text) { write(callsign_, text); }
+  // The path of the station's own reports outside satellite passes, which
+  // the end of a pass puts back.
+  std::string normalUnprotoVia() const { return read(normalUnprotoVia_); }
+  void setNormalUnprotoVia(std::string_view text) { write(normalUnprotoVia_, text); }
 
   std::array<FixedText<32>, kFilterSlots> filterStrings() const;
   void setFilterStrings(const std::array<FixedText<32>, kFilterSlots>& strings);
 
+  // The station's own PC beacon schedule, as the settings give it.
   std::atomic<double> beaconMinutes{30.0};
+  // While a satellite pass runs, the PC beacons on the pass's schedule
+  // instead, whoever beacons otherwise; the own schedule is left alone and
+  // applies again when the pass ends.
+  std::atomic<bool> passActive{false};
+  std::atomic<double> passBeaconMinutes{0.0};
   std::atomic<double> lastBeaconHours{0.0};
   std::atomic<bool> tncBeaconFlag{true};
   std::atomic<bool> mobileMode{false};
@@ -103,6 +115,8 @@ class WorkingValues {
   std::string emailAddress_;
   std::string captureDirectory_;
   std::string phgText_{"4310"};
+  std::string callsign_;
+  std::string normalUnprotoVia_;
   std::array<FixedText<32>, kFilterSlots> filterStrings_{};
 };
 

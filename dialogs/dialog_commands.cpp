@@ -1,11 +1,13 @@
 #include "dialogs/dialog_commands.h"
 
 #include <QAction>
+#include <cstdlib>
 
 #include "app/main_console.h"
 #include "base/text_format.h"
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
+#include "tnc/link_choice.h"
 
 namespace tervane {
 
@@ -15,12 +17,13 @@ void attachDialogCommands(MainConsole& console) {
   WorkingValues& values = console.shared().values;
 
   c.tncSettings = [&console, &settings, &values] {
-    // Opening the dialog puts the stored interval back into the PC beacon
-    // schedule (ending one a satellite pass may have set) and refreshes the
-    // beacon flag from the stored choice.
+    // Opening the dialog refreshes the station's own beacon schedule and
+    // flag from the stored choice; a satellite pass keeps its own schedule.
     values.beaconMinutes = leadingNumber(settings.beaconInterval);
     values.tncBeaconFlag = settings.tncBeaconOn == 1;
-    TncSettingsDialog dialog(loadTncSettings(settings), &console);
+    TncSettingsEdit edit = loadTncSettings(settings);
+    if (const char* override = std::getenv(kLinkOverrideVariable)) edit.linkOverride = override;
+    TncSettingsDialog dialog(edit, &console);
     if (dialog.exec() == QDialog::Accepted) applyTncSettings(dialog.edit(), settings, values);
   };
 

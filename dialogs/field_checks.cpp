@@ -83,6 +83,16 @@ Refusal checkUnprotoPath(std::string_view text) {
                kAx25MaxDigipeaters);
 }
 
+Refusal checkAprsIsFilter(std::string_view text) {
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b > 0x7e) {
+      return std::string("An APRS-IS filter is plain ASCII (letters, digits,\n/ and the like): the server reads nothing else.");
+    }
+  }
+  return std::nullopt;
+}
+
 Refusal checkTcpPort(std::string_view text) {
   const std::optional<double> v = wholeNumber(text);
   if (!v || *v != std::trunc(*v) || *v < 1 || *v > 65535) return std::string("A port is a whole number from 1 to 65535.");

@@ -41,6 +41,10 @@ Refusal checkUnprotoDestination(std::string_view text);
 // eight; empty for none.
 Refusal checkUnprotoPath(std::string_view text);
 
+// An APRS-IS server filter: printable ASCII only, which is all the filter
+// language has; anything else would reach the server changed or not at all.
+Refusal checkAprsIsFilter(std::string_view text);
+
 // A TCP port, 1 to 65535, typed as a whole number.
 Refusal checkTcpPort(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStringDecoder>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,8 +30,25 @@ constexpr int kCallsignChars = 31;
 constexpr int kTextSettingChars = 63;
 constexpr int kGpsdHostChars = static_cast<int>(decltype(StationSettings::gpsdHost)::kMaxLength);
 
-QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string bytesOf(const QString& s, int limit) { return s.left(limit).toLatin1().toStdString(); }
+// Settings texts are kept as UTF-8; a text an earlier version stored in
+// Latin-1 is not valid UTF-8 and still shows as it did.
+QString latin1(const std::string& s) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QByteArrayView bytes(s.data(), static_cast<qsizetype>(s.size()));
+  QString text = utf8(bytes);
+  return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+// The UTF-8 of the text's first characters that fit in limit bytes: a
+// character that would not fit whole is left out, never halved.
+std::string bytesOf(const QString& s, int limit) {
+  QString text = s.left(limit);
+  QByteArray bytes = text.toUtf8();
+  while (bytes.size() > limit) {
+    text.chop(text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1);
+    bytes = text.toUtf8();
+  }
+  return bytes.toStdString();
+}
 
 // A drop-down list showing the entry at index, or no selection when the index
 // is no entry of the list.
@@ -162,6 +180,15 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
 // Where the traffic comes from and the station's reports go. The TNC rows
 // above serve the serial links; the network links have their own.
 void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
+  if (!edit_.linkOverride.empty()) {
+    auto* note = new QLabel(QStringLiteral("For this run TERVANEAPRS_LINK=%1 chooses the link;\n"
+                                           "the link chosen here counts from the next run without it.")
+                                .arg(latin1(edit_.linkOverride)),
+                            this);
+    note->setObjectName(QStringLiteral("linkOverrideNote"));
+    note->setStyleSheet(QStringLiteral("color: #b00000"));
+    grid->addWidget(note, row++, 0, 1, 3);
+  }
   auto* line = new QFrame(this);
   line->setFrameShape(QFrame::HLine);
   grid->addWidget(line, row++, 0, 1, 3);
@@ -198,6 +225,9 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
     grid->addWidget(widget, row++, 1, 1, 2);
     if (widget == kissPort_ || widget == aprsIsPort_) {
       grid->addWidget(refusals_->watch(static_cast<QLineEdit*>(widget), checkTcpPort), row++, 1, 1, 2);
+    }
+    if (widget == aprsIsFilter_) {
+      grid->addWidget(refusals_->watch(aprsIsFilter_, checkAprsIsFilter), row++, 1, 1, 2);
     }
   }
   connect(link_, &QComboBox::activated, this, [this](int i) {
@@ -390,14 +420,14 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
   });
   connect(address_, &QLineEdit::textChanged, this, [this](const QString& t) {
     if (edit_.selected >= 0 && edit_.selected < kAddressBookSlots)
-      edit_.addresses[static_cast<std::size_t>(edit_.selected)] = t.toLatin1().toStdString();
+      edit_.addresses[static_cast<std::size_t>(edit_.selected)] = t.toUtf8().toStdString();
   });
   // Only typing renames the selected entry; choosing from the list changes
   // the text too, but selects another entry instead.
   connect(nickname_->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) {
     const int i = edit_.selected;
     if (i < 0 || i >= kAddressBookSlots) return;
-    edit_.nicknames[static_cast<std::size_t>(i)] = t.toLatin1().toStdString();
+    edit_.nicknames[static_cast<std::size_t>(i)] = t.toUtf8().toStdString();
     // The list item of the entry shows the new nickname in place.
     const QSignalBlocker block(nickname_);
     const int cursor = nickname_->lineEdit()->cursorPosition();

@@ -54,6 +54,7 @@ void applyTncSettings(const TncSettingsEdit& e, StationSettings& s, WorkingValue
   s.unproto = e.unproto;
   values.setCurrentUnproto(s.unproto);
   s.unprotoVia = e.unprotoVia;
+  values.setNormalUnprotoVia(s.unprotoVia);
   values.tncBeaconFlag = s.tncBeaconOn != 0;
   s.linkType = e.linkType;
   s.kissHost = e.kissHost;
@@ -80,6 +81,7 @@ StationDataEdit loadStationData(const StationSettings& s) {
 
 void applyStationData(const StationDataEdit& e, StationSettings& s, WorkingValues& values) {
   s.callsign = e.callsign;
+  values.setCallsign(s.callsign);
   storeNumber(s.latitude, e.latitudeDeg);
   storeNumber(s.longitude, e.longitudeDeg);
   storeNumber(s.power, e.powerW);

@@ -15,6 +15,9 @@ namespace tervane {
 // destination and path; longer texts contribute their first 31.
 inline constexpr std::size_t kUnprotoCopyChars = 31;
 struct TncSettingsEdit {
+  // The TERVANEAPRS_LINK value in force for this run, which TNC > Open
+  // takes instead of the link chosen here; empty when there is none.
+  std::string linkOverride;
   bool mobile = false;
   int baudIndex = 9600;
   int portIndex = 0;

@@ -48,7 +48,7 @@ inline void checkEntry(const StationEntry& e, std::string_view line) {
   TERVANE_FUZZ_CHECK(e.receivedLine.view() == expectedLine);
 
   TERVANE_FUZZ_CHECK(e.callsignFound == !e.sourceCall.empty());
-  if (e.callsignFound) TERVANE_FUZZ_CHECK(isCallsign(e.sourceCall.view()));
+  if (e.callsignFound) TERVANE_FUZZ_CHECK(isCallsign(e.sourceCall.view()) || isStationName(e.sourceCall.view()));
   if (e.positionValid) {
     TERVANE_FUZZ_CHECK(e.callsignFound);
     TERVANE_FUZZ_CHECK(!e.latitudeText.empty() && !e.longitudeText.empty());

@@ -1,6 +1,7 @@
 #include "gps/gps_link.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -40,7 +41,11 @@ class QtGpsUi final : public GpsUi {
       : console_(&console), run_(std::move(run)), toggleTrack_(std::move(toggleTrack)) {}
 
   void showPosition(const StationPosition& p) override {
-    post([p](MainConsole& c) { c.showPosition(p); });
+    post([p](MainConsole& c) {
+      c.showPosition(p);
+      c.setStatus(StatusPart::Gps, QStringLiteral("GPS: fix at %1 UTC")
+                                       .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss"))));
+    });
   }
   void setToggleTrackEnabled(bool enabled) override {
     auto hook = toggleTrack_;
@@ -55,10 +60,18 @@ class QtGpsUi final : public GpsUi {
     post([](MainConsole& c) { c.setGpsMenuOn(true); });
   }
   void linkEnded() override {
-    post([](MainConsole& c) { c.setGpsMenuOn(false); }, true);
+    // What ended the link stays in the status bar until GPS > On again.
+    const QString why = lastNotice_;
+    post(
+        [why](MainConsole& c) {
+          c.setGpsMenuOn(false);
+          if (!why.isEmpty()) c.setStatus(StatusPart::Gps, QStringLiteral("GPS: stopped (%1)").arg(why));
+        },
+        true);
   }
   void notice(std::string_view text) override {
     const QString line = latin1(std::string(text));
+    lastNotice_ = line;
     post([line](MainConsole& c) { c.appendMonitorLines({line}); });
   }
   bool askDeviceOpenError(std::string_view what) override {
@@ -87,6 +100,7 @@ class QtGpsUi final : public GpsUi {
   MainConsole* console_;
   std::shared_ptr<GpsLink::Run> run_;
   std::function<void(bool)> toggleTrack_;
+  QString lastNotice_;  // the worker's thread alone
 };
 
 }  // namespace

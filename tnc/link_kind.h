@@ -18,6 +18,14 @@ namespace tervane {
 
 struct StationEntry;
 
+// Where a link stands, for the status bar.
+enum class LinkCondition {
+  Up,        // detail: where it is connected
+  Retrying,  // detail: why; retrySeconds: when it tries again
+  Failed,    // detail: why (empty: the last console line says it)
+  Closed,
+};
+
 // What the worker shows and asks. Called on the worker's thread; the
 // implementation hands everything to the user-interface thread. Only the
 // question waits for the answer.
@@ -39,6 +47,12 @@ class TncUi {
   // "Device Open Error" about what gave no answer ("TNC port COM1
   // (/dev/ttyS0): no answer to Ctrl-C and two Returns"): true for Continue.
   virtual bool askDeviceOpenError(std::string_view what) = 0;
+  // Where the link stands now, for the status bar.
+  virtual void linkCondition(LinkCondition condition, std::string_view detail, int retrySeconds = 0) {
+    (void)condition;
+    (void)detail;
+    (void)retrySeconds;
+  }
 };
 
 // Where heard callsigns and decoded positions go.

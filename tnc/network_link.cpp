@@ -46,12 +46,15 @@ std::shared_ptr<ByteStream> ReconnectingTcp::connected(bool* fresh) {
     scheduleRetry();
     services_->ui.notice(textf("%s: no connection to %s: %s. Trying again in %d s.", what_.c_str(),
                                address().c_str(), opened.error.c_str(), retrySeconds()));
+    services_->ui.linkCondition(LinkCondition::Retrying, what_ + " " + address() + ": " + opened.error,
+                                retrySeconds());
     return nullptr;
   }
   if (!services_->streams.set(opened.stream)) return nullptr;
   stream_ = std::move(opened.stream);
   connectedAt_ = Clock::now();
   services_->ui.notice(textf("%s: connected to %s.", what_.c_str(), address().c_str()));
+  services_->ui.linkCondition(LinkCondition::Up, what_ + " " + address());
   *fresh = true;
   return stream_;
 }
@@ -66,6 +69,7 @@ void ReconnectingTcp::drop(const std::string& reason) {
   scheduleRetry();
   services_->ui.notice(textf("%s: the connection to %s was lost: %s. Trying again in %d s.", what_.c_str(),
                              address().c_str(), reason.c_str(), retrySeconds()));
+  services_->ui.linkCondition(LinkCondition::Retrying, what_ + " " + address() + ": " + reason, retrySeconds());
 }
 
 void ReconnectingTcp::close() {

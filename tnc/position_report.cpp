@@ -1,5 +1,6 @@
 #include "tnc/position_report.h"
 
+#include <cctype>
 #include <cmath>
 
 #include "base/text_format.h"
@@ -34,6 +35,34 @@ std::string computePhg(double powerW, double heightFt, double gainDb, double dir
   digits[2] = phgDigit(gainDb);
   digits[3] = phgDigit(directivity);
   return digits;
+}
+
+std::string reportRefusal(std::string_view callsign, double latDeg, double lonDeg, std::string_view phgDigits) {
+  std::string_view base = callsign.substr(0, callsign.find('-'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  std::string upper(base);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (upper.empty() || upper == "N0CALL" || upper == "NOCALL") {
+    return "no callsign is set (Settings > Station...)";
+  }
+  if (!(std::fabs(latDeg) <= 90.0)) {
+    return textf("the latitude %.6f is outside -90 to 90 (Settings > Station...)", latDeg);
+  }
+  if (!(std::fabs(lonDeg) <= 180.0)) {
+    return textf("the longitude %.6f is outside -180 to 180 (Settings > Station...)", lonDeg);
+  }
+  if (latDeg == 0 && lonDeg == 0) {
+    return "the station's position is not set (Settings > Station..., or a GPS fix)";
+  }
+  // Power, height and gain digits run 0-9; direction 0 (omni) to 8 (north).
+  const bool phgOk = phgDigits.size() == 4 && phgDigits[0] >= '0' && phgDigits[0] <= '9' && phgDigits[1] >= '0' &&
+                     phgDigits[1] <= '9' && phgDigits[2] >= '0' && phgDigits[2] <= '9' && phgDigits[3] >= '0' &&
+                     phgDigits[3] <= '8';
+  if (!phgOk) {
+    return "the PHG \"" + std::string(phgDigits) +
+           "\" has no meaning (power, height, gain and direction in Settings > Station...)";
+  }
+  return {};
 }
 
 double toDegreesMinutes(double decimalDeg) {

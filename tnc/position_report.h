@@ -19,6 +19,13 @@ inline const std::string kConverseEscape = std::string("\x03" "conv\r");
 // zero and held to 0..9; NaN counts as 0 and infinity as 9.
 std::string computePhg(double powerW, double heightFt, double gainDb, double directionDeg);
 
+// Why the station's own position report must not go out, in one sentence
+// that names what is missing or impossible and where it is set; empty when
+// it may go. A station goes out only with a callsign of its own (not
+// N0CALL), a position that is set (not 0,0) and on the globe, and PHG digits
+// that each stand for a value.
+std::string reportRefusal(std::string_view callsign, double latDeg, double lonDeg, std::string_view phgDigits);
+
 // APRS DDMM.mm: degrees times 100 plus the decimal minutes of |x|, rounded to
 // hundredths of a minute (a rounding up to 60 minutes carries into the degrees).
 double toDegreesMinutes(double decimalDeg);

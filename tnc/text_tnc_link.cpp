@@ -15,9 +15,12 @@ std::shared_ptr<SerialPort> openLinkPort(const SerialLinkParams& params, LinkSer
   if (!opened.port) {
     services.ui.notice(textf("TNC port COM%d (%s) could not be opened: %s", params.comNumber,
                              opened.devicePath.c_str(), opened.error.c_str()));
+    services.ui.linkCondition(LinkCondition::Failed,
+                              textf("COM%d (%s): %s", params.comNumber, opened.devicePath.c_str(), opened.error.c_str()));
     return nullptr;
   }
   services.streams.set(opened.port);
+  services.ui.linkCondition(LinkCondition::Up, textf("COM%d (%s)", params.comNumber, opened.devicePath.c_str()));
   return opened.port;
 }
 
@@ -25,6 +28,8 @@ void noticeLostPort(const SerialLinkParams& params, const std::string& devicePat
                     LinkServices& services) {
   services.ui.notice(textf("TNC port COM%d (%s) stopped working: %s. The link is closed.", params.comNumber,
                            devicePath.c_str(), reason.c_str()));
+  services.ui.linkCondition(LinkCondition::Failed,
+                            textf("COM%d (%s) stopped working: %s", params.comNumber, devicePath.c_str(), reason.c_str()));
 }
 
 LinkStart TextTncLink::start(LinkServices& services) {

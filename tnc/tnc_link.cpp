@@ -50,7 +50,23 @@ DisplayMode checkedMode(MainConsole& console) {
 // not per line.
 class QtTncUi final : public TncUi {
  public:
-  explicit QtTncUi(MainConsole& console) : console_(&console), pending_(std::make_shared<Pending>()) {}
+  explicit QtTncUi(MainConsole& console)
+      : console_(&console), pending_(std::make_shared<Pending>()), retry_(std::make_shared<Retry>()) {
+    // While a link waits to try again, the status bar counts the seconds down.
+    auto* tick = new QTimer(&console);
+    std::shared_ptr<Retry> retry = retry_;
+    MainConsole* shown = console_;
+    QObject::connect(tick, &QTimer::timeout, tick, [shown, retry] {
+      if (retry->active) shown->setStatus(StatusPart::Link, retry->text());
+    });
+    tick->start(1000);
+  }
+
+  // Called on the user-interface thread by TNC > Open and Close.
+  void showCondition(const QString& text) {
+    retry_->active = false;
+    console_->setStatus(StatusPart::Link, text);
+  }
 
   void showLine(std::string_view line) override { queue(displayText(line)); }
 
@@ -96,6 +112,33 @@ class QtTncUi final : public TncUi {
   // server said.
   void notice(std::string_view text) override { queue(receivedText(text)); }
 
+  void linkCondition(LinkCondition condition, std::string_view detail, int retrySeconds) override {
+    MainConsole* console = console_;
+    std::shared_ptr<Retry> retry = retry_;
+    QMetaObject::invokeMethod(
+        console,
+        [console, retry, condition, d = receivedText(detail), retrySeconds] {
+          retry->active = condition == LinkCondition::Retrying;
+          switch (condition) {
+            case LinkCondition::Up:
+              console->setStatus(StatusPart::Link, QStringLiteral("Link: up (%1)").arg(d));
+              break;
+            case LinkCondition::Retrying:
+              retry->detail = d;
+              retry->until = std::chrono::steady_clock::now() + std::chrono::seconds(retrySeconds);
+              console->setStatus(StatusPart::Link, retry->text());
+              break;
+            case LinkCondition::Failed:
+              console->setStatus(StatusPart::Link, QStringLiteral("Link: failed (%1)").arg(d));
+              break;
+            case LinkCondition::Closed:
+              console->setStatus(StatusPart::Link, QStringLiteral("Link: closed"));
+              break;
+          }
+        },
+        Qt::QueuedConnection);
+  }
+
   bool askDeviceOpenError(std::string_view what) override {
     bool carryOn = false;
     MainConsole* console = console_;
@@ -110,6 +153,17 @@ class QtTncUi final : public TncUi {
   struct Pending {
     std::mutex mutex;
     QStringList lines;
+  };
+  // Touched on the user-interface thread only.
+  struct Retry {
+    bool active = false;
+    QString detail;
+    std::chrono::steady_clock::time_point until;
+    QString text() const {
+      const auto left = std::chrono::ceil<std::chrono::seconds>(until - std::chrono::steady_clock::now()).count();
+      return left > 0 ? QStringLiteral("Link: retrying in %1 s (%2)").arg(left).arg(detail)
+                      : QStringLiteral("Link: retrying now (%1)").arg(detail);
+    }
   };
 
   void queue(QString line) {
@@ -141,6 +195,7 @@ class QtTncUi final : public TncUi {
 
   MainConsole* console_;
   std::shared_ptr<Pending> pending_;
+  std::shared_ptr<Retry> retry_;
 };
 
 // One TNC > Open: its worker's parameters, its link and streams, and its
@@ -216,13 +271,13 @@ void TncLink::open() {
   }
   auto run = std::make_shared<Run>();
   run->previous = lastRun_;
-  run->params.mobile = s.mobile != 0;
   run->params.displayMode = checkedMode(console_);
   const StationPosition position = console_.shared().values.position();
   run->link = makeLink(spec_, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   run_ = run;
   lastRun_ = run;
   console_.timeTagButton()->setText(QStringLiteral("Time Tag On"));
+  ui_->showCondition(QStringLiteral("Link: connecting"));
 
   Coordination& shared = console_.shared();
   TncUi& ui = *ui_;
@@ -239,6 +294,7 @@ void TncLink::open() {
 }
 
 void TncLink::close() {
+  ui_->showCondition(QStringLiteral("Link: closed"));
   if (run_) {
     run_->stop = true;
     run_->streams.closeForGood();
@@ -254,17 +310,36 @@ void TncLink::initialize() {
   if (!isRunning()) return;
   StationSettings& s = console_.settings();
   std::string phg;
-  for (const std::string& text : tncInitializationTexts(s, &phg)) console_.sendToTnc(text);
+  std::vector<std::string> texts = tncInitializationTexts(s, &phg);
+  // The TNC's own beacon would carry the stored position for as long as
+  // the TNC runs: a station that is not set up has it turned off instead.
+  const std::string refusal =
+      reportRefusal(s.callsign.view(), leadingNumber(s.latitude), leadingNumber(s.longitude), phg);
+  if (!refusal.empty() && s.tncBeaconOn != 0) {
+    texts = withoutTncBeacon(std::move(texts));
+    notice(QStringLiteral("TNC beacon turned off: %1.").arg(QString::fromUtf8(refusal.c_str())));
+  }
+  for (const std::string& text : texts) console_.sendToTnc(text);
   s.phg = phg;
 }
 
 void TncLink::sendPositionReport() {
-  if (!isRunning()) return;
+  if (!isRunning()) {
+    notice(QStringLiteral("Position report not sent: no link is open (TNC > Open)."));
+    return;
+  }
   const StationPosition p = console_.shared().values.position();
   const StationSettings& s = console_.settings();
+  const std::string refusal = reportRefusal(s.callsign.view(), p.latitudeDeg, p.longitudeDeg, s.phg.view());
+  if (!refusal.empty()) {
+    notice(QStringLiteral("Position report not sent: %1.").arg(QString::fromUtf8(refusal.c_str())));
+    return;
+  }
   console_.sendToTnc(buildF2Text(clock_.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg, p.lonHemisphere,
-                                 s.mobile != 0, s.phg, console_.shared().values.beaconComment()));
+                                 console_.shared().values.mobileMode, s.phg, console_.shared().values.beaconComment()));
 }
+
+void TncLink::notice(const QString& text) { console_.appendMonitorLines({text}); }
 
 void TncLink::startCapture() {
   WorkingValues& values = console_.shared().values;

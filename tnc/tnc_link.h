@@ -14,6 +14,8 @@
 #include "tnc/link_choice.h"
 #include "tnc/tnc_worker.h"
 
+class QString;
+
 namespace tervane {
 
 class MainConsole;
@@ -55,6 +57,8 @@ class TncLink {
  private:
   struct Run;
   LinkSpec chooseLink();
+  // One line for the operator in the console, among the monitored lines.
+  void notice(const QString& text);
 
   MainConsole& console_;
   const Clock& clock_;

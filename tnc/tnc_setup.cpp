@@ -52,12 +52,26 @@ std::vector<std::string> tncInitializationTexts(const StationSettings& s, std::s
   return texts;
 }
 
+std::vector<std::string> withoutTncBeacon(std::vector<std::string> texts) {
+  std::vector<std::string> kept;
+  for (std::string& t : texts) {
+    if (t.starts_with("BTEXT ")) continue;
+    kept.push_back(t.starts_with("B E ") ? std::string("B E 0\r") : std::move(t));
+  }
+  return kept;
+}
+
 BeaconDecision checkPcBeacon(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes,
                              bool tncBeaconFlag, double latitudeDeg, double longitudeDeg) {
+  if (latitudeDeg == 0 && longitudeDeg == 0) return {};
+  return pcBeaconDue(utc, lastBeaconHours, beaconMinutes, tncBeaconFlag);
+}
+
+BeaconDecision pcBeaconDue(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes, bool tncBeaconFlag) {
   BeaconDecision d;
   // An interval that is no positive number (0, negative, NaN) means no PC
   // beacon at all, never one on every pass.
-  if ((latitudeDeg == 0 && longitudeDeg == 0) || tncBeaconFlag || !(beaconMinutes > 0)) return d;
+  if (tncBeaconFlag || !(beaconMinutes > 0)) return d;
   double now = utc.hour + utc.minute / 60.0 + utc.second / 3600.0;
   const double due = lastBeaconHours + beaconMinutes / 60.0;
   if (now < lastBeaconHours) {

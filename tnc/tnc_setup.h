@@ -29,6 +29,12 @@ struct BeaconDecision {
   bool send = false;
   double nowHours = 0;  // the UTC hour of day as counted across midnight
 };
+// The initialisation texts with the TNC's own beacon turned off ("B E 0")
+// in place of its period and BTEXT.
+std::vector<std::string> withoutTncBeacon(std::vector<std::string> texts);
+
+// Whether the PC beacon is due, whatever the position.
+BeaconDecision pcBeaconDue(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes, bool tncBeaconFlag);
 BeaconDecision checkPcBeacon(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes,
                              bool tncBeaconFlag, double latitudeDeg, double longitudeDeg);
 // What lastBeaconHours becomes after a beacon sent at nowHours.

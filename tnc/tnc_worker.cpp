@@ -24,6 +24,7 @@ class TncWorker {
         return -1;
       case LinkStart::Cancelled:
         ctx_.link.finish();
+        ctx_.ui.linkCondition(LinkCondition::Closed, {});
         ctx_.ui.linkEnded();
         return 0;
       case LinkStart::Running:
@@ -77,15 +78,28 @@ class TncWorker {
     return ctx_.link.receive(onLine);
   }
 
+  // The PC beacon, on the station's own schedule or, during a satellite
+  // pass, on the pass's, always with the current Fixed/Mobile choice. A
+  // station that is not set up sends nothing and says why, once for each
+  // new reason.
   void pcBeacon() {
-    const StationPosition p = values_.position();
+    const bool pass = values_.passActive;
     const CalendarTime utc = ctx_.clock.utcNow();
-    const bool tncBeacons = ctx_.link.beaconsByItself() && values_.tncBeaconFlag;
-    const BeaconDecision d =
-        checkPcBeacon(utc, values_.lastBeaconHours, values_.beaconMinutes, tncBeacons, p.latitudeDeg, p.longitudeDeg);
+    const bool tncBeacons = !pass && ctx_.link.beaconsByItself() && values_.tncBeaconFlag;
+    const BeaconDecision d = pcBeaconDue(utc, values_.lastBeaconHours,
+                                         pass ? values_.passBeaconMinutes : values_.beaconMinutes, tncBeacons);
     if (!d.send) return;
+    const StationPosition p = values_.position();
+    const std::string phg = values_.phgText();
+    const std::string refusal = reportRefusal(values_.callsign(), p.latitudeDeg, p.longitudeDeg, phg);
+    if (!refusal.empty()) {
+      if (refusal != lastRefusal_) ctx_.ui.notice("Beacon not sent: " + refusal + ".");
+      lastRefusal_ = refusal;
+      return;
+    }
+    lastRefusal_.clear();
     if (!ctx_.link.sendReport(buildPositionReport(utc, p.latitudeDeg, p.latHemisphere, p.longitudeDeg,
-                                                  p.lonHemisphere, params_.mobile, values_.phgText(),
+                                                  p.lonHemisphere, values_.mobileMode, phg,
                                                   values_.beaconComment()))) {
       return;
     }
@@ -137,6 +151,7 @@ class TncWorker {
   LinkServices services_;
   PacketDecoder decoder_;
   DisplayMode mode_;
+  std::string lastRefusal_;
   bool timeTag_ = false;
   bool stopped_ = false;
   CalendarTime clockShown_;

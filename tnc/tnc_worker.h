@@ -19,7 +19,6 @@
 namespace tervane {
 
 struct TncWorkerParams {
-  bool mobile = false;    // chooses the PC beacon's symbol
   DisplayMode displayMode = DisplayMode::FullText;  // the mode whose menu item carries the check mark
 };
 

@@ -63,14 +63,20 @@ std::string durationText(std::int64_t seconds) {
   return textf("%lld:%02lld", s / 60, s % 60);
 }
 
-// The azimuth as Tracker Status gives it (-180 to 180) with its compass point.
+// The azimuth clockwise from north, 0 to 360 as a compass reads (the
+// tracker's own -180 to 180 turned), with its compass point.
+double compassAzimuth(double azimuthDeg) {
+  const double turned = std::fmod(std::fmod(azimuthDeg, 360.0) + 360.0, 360.0);
+  return turned >= 359.95 ? 0.0 : turned;  // never "360.0" once rounded
+}
+
 std::string azimuthText(double azimuthDeg) {
   static const char* const kPoints[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
                                         "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
   if (!std::isfinite(azimuthDeg)) return textf("%.1f", azimuthDeg);
-  const double turned = std::fmod(std::fmod(azimuthDeg, 360.0) + 360.0, 360.0);
+  const double turned = compassAzimuth(azimuthDeg);
   const auto point = static_cast<std::size_t>(std::lround(turned / 22.5)) % 16;
-  return textf("%.1f %s", azimuthDeg, kPoints[point]);
+  return textf("%.1f %s", turned, kPoints[point]);
 }
 
 std::string elevationText(double elevationDeg) { return textf("%.1f\xb0", elevationDeg); }
@@ -242,11 +248,11 @@ class PassTableModel final : public QAbstractTableModel {
       case kSatellite: return nameOf(row.satellite);
       case kDate:
       case kRise: return rise;
-      case kRiseAzimuth: return p.riseAzimuthDeg;
+      case kRiseAzimuth: return compassAzimuth(p.riseAzimuthDeg);
       case kTop: return static_cast<qlonglong>(p.culminationUnix);
       case kMaxElevation: return p.maxElevationDeg;
       case kSet: return static_cast<qlonglong>(p.setUnix.value_or(INT64_MAX));
-      case kSetAzimuth: return p.setAzimuthDeg;
+      case kSetAzimuth: return compassAzimuth(p.setAzimuthDeg);
       case kDuration: return static_cast<qlonglong>(p.durationSeconds().value_or(INT64_MAX));
       default: return {};
     }

@@ -19,7 +19,19 @@ namespace {
 // thread; a window already destroyed simply receives nothing.
 class QtTrackerUi final : public TrackerUi {
  public:
-  explicit QtTrackerUi(TrackerStatusWindow* window) : window_(window) {}
+  QtTrackerUi(TrackerStatusWindow* window, MainConsole* console) : window_(window), console_(console) {}
+  void showSummary(const std::string& text) override {
+    QPointer<MainConsole> c = console_;
+    std::shared_ptr<std::atomic<bool>> live = live_;
+    QMetaObject::invokeMethod(
+        qApp,
+        [c, live, t = QString::fromUtf8(text.c_str())] {
+          if (c && *live) c->setStatus(StatusPart::Tracker, t);
+        },
+        Qt::QueuedConnection);
+  }
+  // Tracker Off: what the ending run still posts no longer reaches the status bar.
+  void retire() { *live_ = false; }
   void showRow(int index, const TrackerRowText& row) override {
     QPointer<TrackerStatusWindow> w = window_;
     QMetaObject::invokeMethod(
@@ -41,6 +53,8 @@ class QtTrackerUi final : public TrackerUi {
 
  private:
   QPointer<TrackerStatusWindow> window_;
+  QPointer<MainConsole> console_;
+  std::shared_ptr<std::atomic<bool>> live_ = std::make_shared<std::atomic<bool>>(true);
 };
 
 }  // namespace
@@ -109,7 +123,7 @@ void TrackerLink::on() {
   status_->show();
   shared.events.trackerStop.discard();
   auto run = std::make_shared<Run>(shared.values);
-  run->ui = std::make_unique<QtTrackerUi>(status_.data());
+  run->ui = std::make_unique<QtTrackerUi>(status_.data(), &console_);
   run_ = run;
   const Clock& clock = clock_;
   thread_.start([run, &shared, &clock] {
@@ -123,10 +137,13 @@ void TrackerLink::on() {
 
 void TrackerLink::off() {
   console_.setTrackerMenuRunning(false);
+  console_.setStatus(StatusPart::Tracker, QStringLiteral("Tracker: off"));
   Coordination& shared = console_.shared();
   std::shared_ptr<Run> run = run_;
+  // The pass schedule ends now; the worker puts the station's own path back
+  // on its way out.
   if (run) run->beacon.stop();
-  shared.values.beaconMinutes = 0;
+  if (run) run->ui->retire();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   shared.events.trackerStop.raise();
   if (run) run->stop = true;

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/text_format.h"
+#include "tnc/tnc_setup.h"
 #include "tracker/crossing.h"
 #include "tracker/element_record.h"
 
@@ -36,20 +37,21 @@ TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, con
 bool PassBeaconSchedule::begin(double beaconMinutes) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (stopped_) return false;
-  values_.beaconMinutes = beaconMinutes;
+  values_.passBeaconMinutes = beaconMinutes;
   values_.lastBeaconHours = -24.0;
+  values_.passActive = true;
   return true;
 }
 
 void PassBeaconSchedule::end() {
   std::lock_guard<std::mutex> lock(mutex_);
-  values_.beaconMinutes = 0;
+  values_.passActive = false;
 }
 
 void PassBeaconSchedule::stop() {
   std::lock_guard<std::mutex> lock(mutex_);
   stopped_ = true;
-  values_.beaconMinutes = 0;
+  values_.passActive = false;
 }
 
 TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui)
@@ -92,13 +94,32 @@ std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
   if (el <= 0 && prev > 0) passCounter_ = 0;
   if (passCounter_ > 10 * t.leadTimeTens[k]) {
     beacon_.end();
+    restoreAfterPass();
     active_ = -1;
   }
   return "B";
 }
 
+void TrackerWorker::restoreAfterPass() {
+  WorkingValues& v = shared_.values;
+  // Without a link to take the path, there is nothing to put back.
+  if (!sendCommand("\x03" + textf("UNPROTO %s VIA %s\r", v.currentUnproto().c_str(), v.normalUnprotoVia().c_str()))) {
+    return;
+  }
+  if (v.tncBeaconFlag) sendCommand(textf("B E %d\r", beaconPeriodTens(v.beaconMinutes)));
+  sendCommand("conv\r");
+}
+
+void TrackerWorker::finish() {
+  if (active_ == -1) return;
+  beacon_.stop();
+  restoreAfterPass();
+  active_ = -1;
+}
+
 bool TrackerWorker::tick(std::int64_t now) {
   const TrackerTables& t = shared_.tracker;
+  int soonest = -1;
   for (int i = 0; i < count_; ++i) {
     const auto k = static_cast<std::size_t>(i);
     const StationPosition station = shared_.values.position();
@@ -123,6 +144,21 @@ bool TrackerWorker::tick(std::int64_t now) {
     }
     ui_.showRow(i, formatTrackerRow(models_[k].name(), std::move(crossing), angles));
     previousElevation_[k] = angles.elevationDeg;
+    if (secs >= 1 && (soonest == -1 || nextCrossing_[k] < nextCrossing_[static_cast<std::size_t>(soonest)])) {
+      soonest = i;
+    }
+  }
+  if (active_ != -1) {
+    ui_.showSummary("Tracker: pass of " + std::string(shownName(models_[static_cast<std::size_t>(active_)].name())) +
+                    ", beaconing");
+  } else if (soonest != -1) {
+    const auto k = static_cast<std::size_t>(soonest);
+    const std::int64_t secs = nextCrossing_[k] - now;
+    ui_.showSummary(textf("Tracker: next crossing %s in %02lld:%02lld:%02lld",
+                          std::string(shownName(models_[k].name())).c_str(), static_cast<long long>(secs / 3600),
+                          static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60)));
+  } else {
+    ui_.showSummary("Tracker: no crossing today");
   }
   return true;
 }
@@ -142,6 +178,7 @@ int TrackerWorker::run(const Clock& clock, const std::atomic<bool>* stopRequeste
     if (stopping() || !tick(now)) break;
     if (count_ == 0 && shared_.events.trackerStop.poll()) break;
   }
+  finish();
   return 0;
 }
 

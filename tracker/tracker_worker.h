@@ -41,20 +41,24 @@ class TrackerUi {
   virtual ~TrackerUi() = default;
   virtual void showRow(int index, const TrackerRowText& row) = 0;
   virtual void showWindow() = 0;
+  // One line for the status bar: the pass under way, or the next one.
+  virtual void showSummary(const std::string& text) { (void)text; }
 };
 
-// The PC beacon schedule as the tracker steers it through a pass. Tracker
-// Off stops it for good, so that a pass starting at that very moment cannot
-// set its beacon interval after Off has cleared it.
+// The PC beacon schedule as the tracker steers it through a pass. During a
+// pass the PC beacons on the pass's schedule, whatever the station's own
+// beacon choice; the station's own schedule is never touched, so it applies
+// again when the pass ends. Tracker Off stops the schedule for good, so that
+// a pass starting at that very moment cannot begin after Off has ended it.
 class PassBeaconSchedule {
  public:
   explicit PassBeaconSchedule(WorkingValues& values) : values_(values) {}
   // A pass starts: a PC beacon at the next check, then one every
   // beaconMinutes. False, and nothing changed, once stopped.
   bool begin(double beaconMinutes);
-  // A pass ends: no more PC beacons.
+  // A pass ends: the station's own beacon schedule applies again.
   void end();
-  // Tracker Off: no more PC beacons, and no pass may start them again.
+  // Tracker Off: as end(), and no pass may begin again.
   void stop();
 
  private:
@@ -76,6 +80,8 @@ class TrackerWorker {
   void start(std::int64_t nowUnix);
   // One second. False when the worker is to end (TrackerStop).
   bool tick(std::int64_t nowUnix);
+  // The run ends: a pass in progress ends with it.
+  void finish();
 
   int activeSatellite() const { return active_; }
   std::int64_t nextCrossing(int i) const { return nextCrossing_[static_cast<std::size_t>(i)]; }
@@ -88,6 +94,9 @@ class TrackerWorker {
  private:
   bool sendCommand(const std::string& text);
   std::string passLogic(int i, double elevationDeg, std::int64_t secs);
+  // Puts the station's own path back, and the TNC's own beacon where the
+  // TNC beacons by itself, after a pass (or Tracker Off during one).
+  void restoreAfterPass();
 
   Coordination& shared_;
   TrackerUi& ui_;

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #include <memory>
 
@@ -48,7 +50,7 @@ class SettingsDialogsTest : public QObject {
     QCOMPARE(d.portList()->currentText(), QStringLiteral("COM1"));
     QVERIFY(d.tncBeaconButton()->isChecked());
     QCOMPARE(d.intervalField()->text(), QStringLiteral("  30.00"));
-    QCOMPARE(d.unprotoViaField()->text(), QStringLiteral("RELAY, WIDE"));
+    QCOMPARE(d.unprotoViaField()->text(), QStringLiteral("WIDE1-1,WIDE2-1"));
   }
 
   void beaconMessageFieldShowsAWholeMessage() {
@@ -228,6 +230,20 @@ class SettingsDialogsTest : public QObject {
     QTest::keyClick(&d, Qt::Key_Escape);  // closes and keeps the edits
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QCOMPARE(d.edit().nicknames[2], std::string("friend"));
+
+    // Texts are kept as UTF-8, whatever the script; a nickname stored in
+    // Latin-1 by an earlier version still shows as it did.
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral(" B\u00f8b \u65e5\u672c"));
+    QApplication::sendEvent(d.nicknameList()->lineEdit(), &typed);
+    QCOMPARE(d.edit().nicknames[2], std::string("friend B\xc3\xb8" "b \xe6\x97\xa5\xe6\x9c\xac"));
+    s.nickname[0] = "B\xf8" "b";
+    AddressBookDialog old(loadAddressBook(s));
+    QCOMPARE(old.nicknameList()->itemText(0), QStringLiteral("B\u00f8b"));
+    StationSettings again;
+    WorkingValues values;
+    applyAddressBook(d.edit(), again, values);
+    AddressBookDialog reopened(loadAddressBook(again));
+    QCOMPARE(reopened.nicknameList()->itemText(2), QStringLiteral("friend B\u00f8b \u65e5\u672c"));
   }
 
   // Choosing from a drop-down selects an entry; only typing changes a text,
@@ -322,6 +338,8 @@ class SettingsDialogsTest : public QObject {
     QTest::newRow("APRS-IS port that is no number") << "tnc" << "aprsIsPort" << "abc" << "65535";
     QTest::newRow("path AX.25 cannot carry") << "tnc" << "unprotoVia" << "WIDE1-1,WIDE2_1" << "digipeaters";
     QTest::newRow("negative beacon interval") << "tnc" << "interval" << "-5" << "negative";
+    QTest::newRow("APRS-IS filter the server cannot read") << "tnc" << "aprsIsFilter" << QStringLiteral("b/M\u00e4\u00f6*")
+                                                           << "ASCII";
     QTest::newRow("gpsd port that is no number") << "gps" << "gpsdPort" << "abc" << "65535";
   }
 
@@ -342,7 +360,7 @@ class SettingsDialogsTest : public QObject {
     } else if (dialog == QLatin1String("tnc")) {
       // A network link's fields are open to typing while that link is chosen.
       if (field == QLatin1String("kissPort")) s.linkType = static_cast<int>(LinkType::KissTcp);
-      if (field == QLatin1String("aprsIsPort")) s.linkType = static_cast<int>(LinkType::AprsIs);
+      if (field.startsWith(QLatin1String("aprsIs"))) s.linkType = static_cast<int>(LinkType::AprsIs);
       auto* tnc = new TncSettingsDialog(loadTncSettings(s));
       refusals = &tnc->refusals();
       ok = tnc->okButton();
@@ -363,7 +381,8 @@ class SettingsDialogsTest : public QObject {
 
     edit->setFocus();
     edit->selectAll();
-    QTest::keyClicks(edit, typed);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);  // typed as one, umlauts too
+    QApplication::sendEvent(edit, &key);
     QCOMPARE(edit->text(), typed);
     QLabel* note = refusals->noteOf(edit);
     QVERIFY(note != nullptr);

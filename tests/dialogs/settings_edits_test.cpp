@@ -194,6 +194,8 @@ TEST(FieldChecks, RefuseWhatTheSettingCannotCarry) {
       {"path with an underscore", checkUnprotoPath, "WIDE1-1,WIDE2_1", false, -1, 0},
       {"path of nine digipeaters", checkUnprotoPath, "A,B,C,D,E,F,G,H,I", false, -1, 0},
       {"path entry of seven letters", checkUnprotoPath, "WIDEWIDE", false, -1, 0},
+      {"APRS-IS filter", checkAprsIsFilter, "r/42.36/-71.06/100 b/N0DEMO*", true, -1, 0},
+      {"APRS-IS filter with umlauts", checkAprsIsFilter, "b/M\xc3\xa4\xc3\xb6*", false, -1, 0},
       {"TCP port", checkTcpPort, "8001", true, -1, 0},
       {"port beyond 65535", checkTcpPort, "99999", false, -1, 0},
       {"port that is no number", checkTcpPort, "abc", false, -1, 0},

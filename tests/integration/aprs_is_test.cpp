@@ -28,7 +28,7 @@ namespace {
 struct Station : StationRig {
   Station(const QString& linkChoice, bool receiveOnly, const QString& capturePath = {}) {
     qputenv("TERVANEAPRS_LINK", linkChoice.toLocal8Bit());
-    settings.callsign = "n0call-1";
+    settings.callsign = "n0demo-1";
     settings.aprsIsReceiveOnly = receiveOnly ? 1 : 0;
     settings.latitude = "42.36";
     settings.longitude = "-71.06";
@@ -50,9 +50,9 @@ class AprsIsTest : public QObject {
     SimulatedAprsIs server({"--rate", "0", "--count", "200", "--stations", "40"});
     Station s(server.link(), false);
     QTRY_VERIFY_WITH_TIMEOUT(s.shown().contains(QStringLiteral("load line 199")), 10000);
-    QVERIFY(server.logHas(QStringLiteral("LOGIN\tuser N0CALL-1 pass 13023 vers TervaneAPRS 1.0.0 filter "
+    QVERIFY(server.logHas(QStringLiteral("LOGIN\tuser N0DEMO-1 pass 13528 vers TervaneAPRS 1.0.0 filter "
                                          "r/42.36/-71.06/100")));
-    QVERIFY(s.shown().contains(QStringLiteral("# logresp N0CALL-1 verified, server TERVANE")));
+    QVERIFY(s.shown().contains(QStringLiteral("# logresp N0DEMO-1 verified, server TERVANE")));
     QCOMPARE(s.shown().count(QStringLiteral("load line ")), 200);
     QTRY_COMPARE_WITH_TIMEOUT(s.stations.view()->model()->rowCount(), 40, 5000);
     // Of the forty stations, four send only status reports and four only
@@ -62,15 +62,15 @@ class AprsIsTest : public QObject {
     // The PC beacon (a network link has no TNC beacon) and F2.
     QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
     QTRY_COMPARE_WITH_TIMEOUT(server.log().filter(QStringLiteral("RX\t")).size(), 2, 5000);
-    const QRegularExpression report(QStringLiteral("^RX\tN0CALL-1>APZTVA,TCPIP\\*:/\\d{6}z4221\\.60N/07103\\.60W-PHG4310/CQ$"));
+    const QRegularExpression report(QStringLiteral("^RX\tN0DEMO-1>APZTVA,TCPIP\\*:/\\d{6}z4221\\.60N/07103\\.60W-PHG4310/CQ$"));
     for (const QString& line : server.log().filter(QStringLiteral("RX\t"))) QVERIFY2(report.match(line).hasMatch(), qPrintable(line));
   }
 
   void receiveOnlyLoginSendsNothingAndSaysSo() {
     SimulatedAprsIs server({"--rate", "0", "--count", "10"});
     Station s(server.link(), true);
-    QTRY_VERIFY_WITH_TIMEOUT(s.shown().contains(QStringLiteral("# logresp N0CALL-1 unverified")), 10000);
-    QVERIFY(server.logHas(QStringLiteral("LOGIN\tuser N0CALL-1 pass -1 vers TervaneAPRS 1.0.0 filter "
+    QTRY_VERIFY_WITH_TIMEOUT(s.shown().contains(QStringLiteral("# logresp N0DEMO-1 unverified")), 10000);
+    QVERIFY(server.logHas(QStringLiteral("LOGIN\tuser N0DEMO-1 pass -1 vers TervaneAPRS 1.0.0 filter "
                                          "r/42.36/-71.06/100")));
     QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
     QTest::keyClicks(s.console.inputLine(), QStringLiteral(">typed status"));

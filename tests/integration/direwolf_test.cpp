@@ -110,7 +110,7 @@ struct Station : StationRig {
 
   explicit Station(const QString& linkChoice) {
     qputenv("TERVANEAPRS_LINK", linkChoice.toLocal8Bit());
-    settings.callsign = "N0CALL-1";
+    settings.callsign = "N0DEMO-1";
     settings.unprotoVia = "WIDE1-1";
     wire();
     start();
@@ -199,12 +199,12 @@ class DireWolfTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(dw.kissClients() == 1, 10000);
     // The beacon is due at once; if Dire Wolf was not listening yet, it goes
     // out as soon as the link is up.
-    QTRY_VERIFY2_WITH_TIMEOUT(s.shown().count(QStringLiteral("Sent: N0CALL-1>APZTVA,WIDE1-1:/")) == 1,
+    QTRY_VERIFY2_WITH_TIMEOUT(s.shown().count(QStringLiteral("Sent: N0DEMO-1>APZTVA,WIDE1-1:/")) == 1,
                               qPrintable(s.shown()), 10000);
     // Dire Wolf holds what comes in its first second; F2 goes out after it.
     QTest::qWait(1200);
     QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
-    QTRY_VERIFY_WITH_TIMEOUT(s.shown().count(QStringLiteral("Sent: N0CALL-1>APZTVA,WIDE1-1:/")) == 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.shown().count(QStringLiteral("Sent: N0DEMO-1>APZTVA,WIDE1-1:/")) == 2, 5000);
     QStringList sent;
     for (const QString& line : s.shown().split(QLatin1Char('\n'))) {
       if (line.startsWith(QStringLiteral("Sent: "))) sent << line.mid(6);

@@ -83,6 +83,9 @@ class TncLinkTest : public QObject {
   void typedLinesAndQueuedTextsArriveInOrder() {
     SimulatedTnc tnc({});
     Station s(tnc.device());
+    s.settings.callsign = "N0DEMO";
+    s.settings.latitude = "42.36";
+    s.settings.longitude = "-71.06";
     s.open();
     QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("LINK\topen")), 5000);
     s.console.action("tncInitialize")->trigger();
@@ -90,7 +93,7 @@ class TncLinkTest : public QObject {
     QTest::keyClick(s.console.inputLine(), Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("TX\thello world")), 5000);
     const QStringList log = tnc.log();
-    const int mycall = log.indexOf(QStringLiteral("CMD\tMYCALL "));
+    const int mycall = log.indexOf(QStringLiteral("CMD\tMYCALL N0DEMO"));
     const int conv = log.indexOf(QStringLiteral("CMD\tconv"));
     QVERIFY(mycall >= 0);
     QVERIFY(conv > mycall);
@@ -108,6 +111,11 @@ class TncLinkTest : public QObject {
     s.shared.values.setPosition(42.3601, -71.0589);
     s.open();
     QTRY_VERIFY_WITH_TIMEOUT(s.stations.view()->model()->rowCount() >= 3, 10000);
+    // Without a callsign of its own the station sends nothing and says why.
+    s.settings.callsign = "N0CALL";
+    QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
+    QTRY_VERIFY_WITH_TIMEOUT(s.shown().contains(QStringLiteral("Position report not sent: no callsign is set")), 3000);
+    s.settings.callsign = "N0DEMO";
     QTest::keyClick(s.console.inputLine(), Qt::Key_F2);
     QAbstractItemView* view = s.stations.view();
     for (int r : {0, 2}) view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
@@ -117,6 +125,7 @@ class TncLinkTest : public QObject {
     const QRegularExpression report(QStringLiteral("^TX\t/\\d{6}z4221\\.61N/07103\\.53W-PHG5230/CQ$"));
     QTRY_VERIFY_WITH_TIMEOUT(tnc.log().indexOf(report) >= 0, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(tnc.logHas(QStringLiteral("TX\tQSL %1 %2 ").arg(first, third)), 5000);
+    QCOMPARE(tnc.log().filter(QRegularExpression(QStringLiteral("^TX\t/"))).size(), 1);
   }
 
   void silentTncCancelClosesTheLink() {

@@ -66,7 +66,7 @@ class TrackerPassTest : public QObject {
     StationSettings settings;
     settings.latitude = "42.36";
     settings.longitude = "-71.06";
-    settings.tncBeaconOn = 0;
+    settings.callsign = "N0DEMO";  // the TNC beacons by itself, as new settings have it
     Coordination shared;
     SharedClock clock(kStart);
     TransmitCourier courier(shared);
@@ -74,7 +74,6 @@ class TrackerPassTest : public QObject {
     TncLink link(console, clock, nullptr);
     link.attach();
     console.initialise();
-    shared.values.beaconMinutes = 0;  // no PC beacons until the pass asks for them
     console.action("tncOpen")->trigger();
 
     const auto orbit = orbitPassingOver("DEMOSAT-1", 99001, kLat, kLon, kStart, 90);
@@ -103,7 +102,8 @@ class TrackerPassTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(activeSeen == 2, 60000);
     stop = true;
     tracker.join();
-    QCOMPARE(shared.values.beaconMinutes.load(), 0.0);
+    QCOMPARE(shared.values.beaconMinutes.load(), 30.0);
+    QVERIFY(!shared.values.passActive.load());
 
     QFile log(logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -115,7 +115,13 @@ class TrackerPassTest : public QObject {
     for (const QString& r : records2) {
       if (r.startsWith(QStringLiteral("TX\t/")) && r.contains(QStringLiteral("4221.60N/07103.60W-PHG"))) ++beacons;
     }
+    // The PC beacons through the pass although the TNC beacons by itself
+    // otherwise, and after the pass the station's own path and the TNC's own
+    // beacon are back.
     QVERIFY2(beacons >= 3, qPrintable(QString::number(beacons)));
+    const int restored = records2.indexOf(QStringLiteral("CMD\tUNPROTO APRS VIA WIDE1-1,WIDE2-1"), unproto);
+    QVERIFY2(restored > unproto, qPrintable(records2.join(QLatin1Char('|')).right(2000)));
+    QCOMPARE(records2.value(restored + 1), QStringLiteral("CMD\tB E 180"));
     console.action("tncClose")->trigger();
     WorkerThread::joinAll(std::chrono::milliseconds(3000));
     sim.terminate();

@@ -162,7 +162,7 @@ TEST(TncWorker, ShowsDecodesAndEndsOnStop) {
   Harness h;
   h.port->receive("cmd:");  // the probe's answer
   h.start();
-  h.port->receive("N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\r\nW1ABC>APRS:>status only\r\nABC>APRS:x\r\n");
+  h.port->receive("N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\r\nW1ABC>APRS:>status only\r\nAB_C>APRS:x\r\n");
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
   EXPECT_EQ(h.ui.get(h.ui.lines)[0], "N0CALL>APRS,WIDE2-2:!4237.14N/07120.83W>test\r\n");
   {
@@ -366,6 +366,7 @@ TEST(TncWorker, ACaptureThatCannotWriteEndsAndSaysWhy) {
 TEST(TncWorker, EmailPromptAndPcBeacon) {
   Harness h;
   h.shared.values.setEmailAddress("op@example.org");
+  h.shared.values.setCallsign("N0DEMO");
   h.shared.values.setPosition(42.3601, -71.0589);
   h.shared.values.setPhgText("5230");
   h.shared.values.setBeaconComment("CQ");
@@ -385,6 +386,75 @@ TEST(TncWorker, EmailPromptAndPcBeacon) {
   EXPECT_DOUBLE_EQ(h.shared.values.lastBeaconHours.load(), 4.0);
   std::this_thread::sleep_for(30ms);
   EXPECT_EQ(h.port->writes().size(), 4u);  // no second beacon before it is due
+}
+
+
+// What the PC beacon sends, or refuses with one console line, for stations
+// set up rightly and wrongly, in and out of a satellite pass.
+TEST(TncWorker, PcBeaconGoesOutOnlyFromAStationThatIsSetUp) {
+  struct Row {
+    const char* name;
+    const char* callsign;
+    double latDeg, lonDeg;
+    const char* phg;
+    bool tncBeacons;  // the station's choice: the TNC beacons by itself
+    bool pass;
+    bool mobile;
+    const char* sent;     // the report, or nullptr
+    const char* refusal;  // part of the console line, or nullptr
+  };
+  const Row rows[] = {
+      {"fixed station on its own schedule", "N0DEMO", 42.3601, -71.0589, "5230", false, false, false,
+       "/070400z4221.61N/07103.53W-PHG5230/CQ\r", nullptr},
+      {"mobile chosen with the link open", "N0DEMO", 42.3601, -71.0589, "5230", false, false, true,
+       "/070400z4221.61N/07103.53W>PHG5230/CQ\r", nullptr},
+      {"a pass beacons though the TNC beacons by itself", "N0DEMO-9", 42.3601, -71.0589, "5230", true, true, false,
+       "/070400z4221.61N/07103.53W-PHG5230/CQ\r", nullptr},
+      {"the TNC beacons by itself outside a pass", "N0DEMO", 42.3601, -71.0589, "5230", true, false, false, nullptr,
+       nullptr},
+      {"no callsign", "", 42.3601, -71.0589, "5230", false, false, false, nullptr, "no callsign is set"},
+      {"N0CALL is no callsign of one's own", "N0CALL-7", 42.3601, -71.0589, "5230", false, true, false, nullptr,
+       "no callsign is set"},
+      {"position never set", "N0DEMO", 0, 0, "5230", false, true, false, nullptr, "position is not set"},
+      {"stored latitude off the globe", "N0DEMO", 95, -71.0589, "5230", false, false, false, nullptr,
+       "latitude 95.000000 is outside -90 to 90"},
+      {"stored longitude off the globe", "N0DEMO", 42.3601, -200, "5230", false, false, false, nullptr,
+       "longitude -200.000000 is outside -180 to 180"},
+      {"stored PHG with no direction digit", "N0DEMO", 42.3601, -71.0589, "0099", false, false, false, nullptr,
+       "PHG \"0099\" has no meaning"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Harness h;
+    h.shared.values.setCallsign(row.callsign);
+    h.shared.values.setPosition(row.latDeg, row.lonDeg);
+    h.shared.values.setPhgText(row.phg);
+    h.shared.values.setBeaconComment("CQ");
+    h.shared.values.beaconMinutes = row.pass ? 0 : 30;  // a pass beacons even with no own schedule
+    h.shared.values.passBeaconMinutes = 1;
+    h.shared.values.passActive = row.pass;
+    h.shared.values.lastBeaconHours = row.pass ? -24 : 0;
+    h.shared.values.tncBeaconFlag = row.tncBeacons;
+    h.shared.values.mobileMode = row.mobile;  // the worker takes the current choice, not one fixed at Open
+    h.port->receive("cmd:");
+    h.start();
+    if (row.refusal != nullptr) {
+      ASSERT_TRUE(eventually([&] { return !h.ui.get(h.ui.notices).empty(); }));
+      const auto notices = h.ui.get(h.ui.notices);
+      EXPECT_NE(notices[0].find(row.refusal), std::string::npos) << notices[0];
+    }
+    if (row.sent != nullptr) {
+      ASSERT_TRUE(eventually([&] { return h.port->writes().size() >= 3; }));
+      EXPECT_EQ(h.port->writes()[2], row.sent);
+    }
+    std::this_thread::sleep_for(50ms);
+    h.stopAndJoin();
+    if (row.sent == nullptr) {
+      for (const std::string& w : h.port->writes()) EXPECT_EQ(w.find("4221"), std::string::npos) << w;
+    }
+    // A refusal is told once, not on every pass of the loop.
+    EXPECT_EQ(h.ui.get(h.ui.notices).size(), row.refusal != nullptr ? 1u : 0u);
+  }
 }
 
 }  // namespace

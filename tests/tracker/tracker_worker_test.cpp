@@ -78,6 +78,9 @@ void addSatellite(Coordination& shared, int i, const char* name, std::int64_t ri
   shared.tracker.count = std::max(shared.tracker.count, i + 1);
 }
 
+const std::vector<std::string> kPassTexts = {"\x03UNPROTO APRS VIA ARISS\r", "B E  0\r",
+                                             "\x03UNPROTO APRS VIA WIDE1-1,WIDE2-1\r", "B E 180\r", "conv\r"};
+
 struct PassLog {
   std::int64_t start = 0, end = 0, rise = 0, set = 0;
   int startsSeen = 0;
@@ -113,21 +116,24 @@ TEST(TrackerWorker, PassCommandsReachATncWorkerOnAQuietChannel) {
   Coordination shared;
   shared.values.setPosition(kLat, kLon);
   shared.values.setCurrentUnproto("APRS");
+  shared.values.setNormalUnprotoVia("WIDE1-1,WIDE2-1");
+  shared.values.beaconMinutes = 30;
   addSatellite(shared, 0, "PASSER", 600, 18, 6);
   TncStandIn tnc(shared, 300);  // a silent TNC: each read waits 264 ms
   RecordingUi ui;
   TrackerWorker w(shared, ui);
   const PassLog log = runPass(shared, w, ui, 2400);
   EXPECT_EQ(log.startsSeen, 1);
-  // The second command was handed over; give the slow stand-in time to take it.
-  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= 2; }));
-  EXPECT_EQ(tnc.texts(), (std::vector<std::string>{"\x03UNPROTO APRS VIA ARISS\r", "B E  0\r"}));
+  // The last command was handed over; give the slow stand-in time to take it.
+  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= kPassTexts.size(); }));
+  EXPECT_EQ(tnc.texts(), kPassTexts);
 }
 
 TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   Coordination shared;
   shared.values.setPosition(kLat, kLon);
   shared.values.setCurrentUnproto("APRS");
+  shared.values.setNormalUnprotoVia("WIDE1-1,WIDE2-1");
   shared.values.beaconMinutes = 30;
   addSatellite(shared, 0, "PASSER", 600, 18, 6);
   TncStandIn tnc(shared);
@@ -141,8 +147,11 @@ TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   EXPECT_EQ(log.start, log.rise - 189);
   // It ends at the (10 x lead + 1)-th second of falling elevation after the set.
   EXPECT_EQ(log.end, log.set + 181);
-  EXPECT_EQ(tnc.texts(), (std::vector<std::string>{"\x03UNPROTO APRS VIA ARISS\r", "B E  0\r"}));
-  EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 0.0);
+  // After the pass the station's own path and the TNC's own beacon are back.
+  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= kPassTexts.size(); }));
+  EXPECT_EQ(tnc.texts(), kPassTexts);
+  EXPECT_FALSE(shared.values.passActive.load());
+  EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 30.0);
 }
 
 TEST(TrackerWorker, OffWhileAPassStartsLeavesNoPassBeacon) {
@@ -165,9 +174,10 @@ TEST(TrackerWorker, OffWhileAPassStartsLeavesNoPassBeacon) {
   w.tick(kStart);
   tnc.join();
   EXPECT_EQ(w.activeSatellite(), 0);
-  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+  EXPECT_FALSE(shared.values.passActive.load());
   EXPECT_FALSE(beacon.begin(1.0));
-  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+  EXPECT_FALSE(shared.values.passActive.load());
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 30.0);  // the station's own schedule goes on
 }
 
 TEST(TrackerWorker, LeadTimeZeroAndBeaconIntervalZero) {
@@ -180,7 +190,8 @@ TEST(TrackerWorker, LeadTimeZeroAndBeaconIntervalZero) {
   const PassLog log = runPass(shared, w, ui, 1500);
   EXPECT_EQ(log.start, log.rise - 9);
   EXPECT_EQ(log.end, log.set + 1);
-  EXPECT_EQ(shared.values.beaconMinutes.load(), 0.0);
+  EXPECT_FALSE(shared.values.passActive.load());
+  EXPECT_EQ(shared.values.beaconMinutes.load(), 30.0);
 }
 
 TEST(TrackerWorker, PassBeaconIntervalKeepsFractionsOfAMinute) {
@@ -192,7 +203,8 @@ TEST(TrackerWorker, PassBeaconIntervalKeepsFractionsOfAMinute) {
   w.start(kStart);
   for (std::int64_t now = kStart; w.activeSatellite() != 0 && now < kStart + 60; ++now) w.tick(now);
   EXPECT_EQ(w.activeSatellite(), 0);
-  EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 0.5);
+  EXPECT_TRUE(shared.values.passActive.load());
+  EXPECT_DOUBLE_EQ(shared.values.passBeaconMinutes.load(), 0.5);
 }
 
 TEST(TrackerWorker, OverlappingWindowsOneSatelliteAtATime) {

@@ -101,7 +101,7 @@ class TrackerWindowsTest : public QObject {
     pick(d, 0);
     QCOMPARE(d.intervalBox()->text(), QStringLiteral("    1.00"));
     QCOMPARE(d.leadBox()->text(), QStringLiteral("    3.00"));
-    QCOMPARE(d.viaBox()->text(), QStringLiteral("RELAY, WIDE"));
+    QCOMPARE(d.viaBox()->text(), QStringLiteral("ARISS"));
     QVERIFY(!d.autoBeaconBox()->isChecked());
     d.leadBox()->setText(QStringLiteral("2.5"));
     d.addButton()->click();
@@ -115,11 +115,11 @@ class TrackerWindowsTest : public QObject {
 
     d.selectedList()->item(0)->setSelected(true);
     d.selectedList()->item(1)->setSelected(true);
-    d.viaBox()->setText(QStringLiteral("ARISS"));
-    QCOMPARE(sel.choices().at(0).passVia, std::string("ARISS"));
-    QCOMPARE(sel.choices().at(1).passVia, std::string("ARISS"));
+    d.viaBox()->setText(QStringLiteral("PSAT"));
+    QCOMPARE(sel.choices().at(0).passVia, std::string("PSAT"));
+    QCOMPARE(sel.choices().at(1).passVia, std::string("PSAT"));
     pick(d, 2);  // setting the boxes is a change, also for the selected rows
-    QCOMPARE(sel.choices().at(0).passVia, std::string("RELAY, WIDE"));
+    QCOMPARE(sel.choices().at(0).passVia, std::string("ARISS"));
     d.addButton()->click();  // and so is clearing them
     QCOMPARE(sel.choices().at(1).passVia, std::string());
     QCOMPARE(sel.choices().at(1).leadTimeTens, 0);
@@ -247,9 +247,16 @@ class TrackerWindowsTest : public QObject {
     QVERIFY(tracker.skyPlotWindow()->isVisible());
     QTRY_VERIFY(tracker.skyPlotWindow()->pass().has_value());
 
+    // The status bar tells what the tracker is doing.
+    QTRY_VERIFY(console.statusText(StatusPart::Tracker).startsWith(QStringLiteral("Tracker: next crossing SAT-A in ")) ||
+                console.statusText(StatusPart::Tracker) == QStringLiteral("Tracker: no crossing today"));
+    // Off during a pass ends the pass's schedule and leaves the station's own.
     shared.values.beaconMinutes = 1;
+    shared.values.passActive = true;
     console.action("trackerOff")->trigger();
-    QCOMPARE(shared.values.beaconMinutes.load(), 0.0);
+    QVERIFY(!shared.values.passActive.load());
+    QCOMPARE(shared.values.beaconMinutes.load(), 1.0);
+    QCOMPARE(console.statusText(StatusPart::Tracker), QStringLiteral("Tracker: off"));
     QVERIFY(console.action("trackerOn")->isEnabled());
     QVERIFY(!console.action("trackerShowStatus")->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
