@@ -258,8 +258,9 @@ std::string ownReport(Scene& s) {
 
 // The main window while a network link runs, its console showing the
 // link's own lines among the traffic.
-QPixmap networkConsole(Scene& s, const QStringList& lines) {
+QPixmap networkConsole(Scene& s, const QStringList& lines, const QString& linkStatus) {
   MainConsole console(s.settings, s.shared, s.courier);
+  console.setStatus(StatusPart::Link, linkStatus);
   console.showPosition(s.shared.values.position());
   console.setTncMenuOpen(true);
   console.appendMonitorLines(lines);
@@ -292,7 +293,7 @@ QPixmap kissConsole(Scene& s) {
     const Ax25UiFrame own{*parseAx25Address(kOwnDestination), *source, *path, ownReport(s)};
     lines << latin1("Sent: " + monitorLine(own));
   }
-  return networkConsole(s, lines);
+  return networkConsole(s, lines, latin1("Link: up (KISS link " + address + ")"));
 }
 
 // APRS-IS: the login with the station's passcode and the filter around it,
@@ -318,7 +319,8 @@ QPixmap aprsIsConsole(Scene& s) {
   }
   lines << QStringLiteral("# 12 Jun 2026 14:32:00 GMT T2BOSTON 192.0.2.44:14580")
         << latin1("Sent: " + call + ">" + std::string(kOwnDestination) + ",TCPIP*:" + ownReport(s));
-  return networkConsole(s, lines);
+  return networkConsole(
+      s, lines, latin1(textf("Link: up (APRS-IS %s:%d)", s.settings.aprsIsHost.str().c_str(), s.settings.aprsIsPort)));
 }
 
 // TNC/APRS Settings with another link kind chosen.
@@ -452,7 +454,14 @@ struct Shot {
 
 std::vector<Shot> shots() {
   return {
-      {"main-window", [](Scene& s) { return grabShown(s.console); }},
+      {"main-window",
+       [](Scene& s) {
+         // The status bar as a station on its text-mode TNC with a GPS fix shows it.
+         s.console.setStatus(StatusPart::Link, QStringLiteral("Link: up (COM1 (/dev/ttyUSB0))"));
+         s.console.setStatus(StatusPart::Gps, QStringLiteral("GPS: fix at 14:32:06 UTC"));
+         s.console.setStatus(StatusPart::Tracker, QStringLiteral("Tracker: next crossing ISS in 01:12:40"));
+         return grabShown(s.console);
+       }},
       {"menu-file", [](Scene& s) { return menu(s, QStringLiteral("File")); }},
       {"menu-tnc", [](Scene& s) { return menu(s, QStringLiteral("TNC")); }},
       {"menu-settings", [](Scene& s) { return menu(s, QStringLiteral("Settings")); }},
