@@ -395,13 +395,16 @@ void MainConsole::onInputChanged() {
   if (text.isEmpty() || text.back() != QLatin1Char('\n')) return;
   // Enter ends the line: the TNC gets the text up to it, each line break
   // inside pasted text included, as lines ending in CR.
+  // Typed text goes out as UTF-8, as APRS-IS and today's stations read it,
+  // never with characters changed to '?'.
   QString line = text.left(text.size() - 1);
-  QByteArray bytes = line.toLatin1();
+  QByteArray bytes = line.toUtf8();
   bytes.replace('\n', '\r');
-  bytes.truncate(kInputLineCapacity - 1);
-  bytes.append('\r');
+  std::string sent(utf8Prefix(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                              kInputLineCapacity - 1));
+  sent += '\r';
   const QSignalBlocker block(inputLine_);
-  if (sendToTnc(bytes.toStdString())) {
+  if (sendToTnc(sent)) {
     inputLine_->clear();
   } else {
     inputLine_->setPlainText(line);

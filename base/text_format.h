@@ -3,6 +3,7 @@
 // rule the settings dialogs use, printf-style formatting into std::string,
 // the position display and hemisphere letters, and line ends.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,16 @@ char longitudeLetter(double longitudeDeg);
 // "%9.6f %c" and "%10.6f %c" of the absolute value and the letter.
 std::string latitudeDisplay(double latitudeDeg);
 std::string longitudeDisplay(double longitudeDeg);
+
+// The longest start of a UTF-8 text of at most maxBytes bytes that ends
+// between characters: a character the limit would halve is left out whole.
+constexpr std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t cut = maxBytes;
+  const auto continuation = [&](std::size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
+  for (std::size_t back = 0; back < 3 && cut > 0 && continuation(cut); ++back) --cut;
+  return text.substr(0, cut);
+}
 
 // The text without the CR and LF bytes that end it.
 constexpr std::string_view withoutLineEnd(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStringDecoder>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -24,13 +25,18 @@ FilterStringsDialog::FilterStringsDialog(const FilterStrings& current, QWidget* 
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(QFont(QStringLiteral("Monospace")));
   text_->setMinimumSize(360, 300);
-  QString shown = QString::fromLatin1(formatFilterText(current).c_str());
+  const std::string stored = formatFilterText(current);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString shown = utf8(QByteArrayView(stored.data(), static_cast<qsizetype>(stored.size())));
+  if (utf8.hasError()) shown = QString::fromLatin1(stored.c_str());  // stored by an earlier version
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text_->setPlainText(shown);
   text_->installEventFilter(this);
   layout->addWidget(text_);
   connect(text_, &QPlainTextEdit::textChanged, this, [this] {
-    const QByteArray bytes = text_->toPlainText().left(kTextLimit).toLatin1();
+    // Filter strings are matched against received bytes, which today's
+    // stations send as UTF-8.
+    const QByteArray bytes = text_->toPlainText().left(kTextLimit).toUtf8();
     table_ = parseFilterText(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -41,13 +41,9 @@ QString latin1(const std::string& s) {
 // The UTF-8 of the text's first characters that fit in limit bytes: a
 // character that would not fit whole is left out, never halved.
 std::string bytesOf(const QString& s, int limit) {
-  QString text = s.left(limit);
-  QByteArray bytes = text.toUtf8();
-  while (bytes.size() > limit) {
-    text.chop(text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1);
-    bytes = text.toUtf8();
-  }
-  return bytes.toStdString();
+  const QByteArray bytes = s.left(limit).toUtf8();
+  return std::string(utf8Prefix(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                static_cast<std::size_t>(limit)));
 }
 
 // A drop-down list showing the entry at index, or no selection when the index

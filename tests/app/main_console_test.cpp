@@ -175,7 +175,19 @@ class MainConsoleTest : public QObject {
     f.console.controlButton()->click();
     f.console.converseButton()->click();
     QVERIFY(tnc.waitFor(5));
-    const std::vector<std::string> expected = {"cmd test\r", "\r", "first\rsecond\r", "\x03", "\x03" "conv\r"};
+    // Any script goes out as UTF-8, and a line cut at the capacity never
+    // halves a character.
+    input->setPlainText(QStringLiteral("M\u00fcller \u65e5\u672c\n"));
+    QVERIFY(tnc.waitFor(6));
+    input->setPlainText(QString(1021, QLatin1Char('x')) + QStringLiteral("\u00fc\n"));
+    QVERIFY(tnc.waitFor(7));
+    const std::vector<std::string> expected = {"cmd test\r",
+                                               "\r",
+                                               "first\rsecond\r",
+                                               "\x03",
+                                               "\x03" "conv\r",
+                                               "M\xc3\xbcller \xe6\x97\xa5\xe6\x9c\xac\r",
+                                               std::string(1021, 'x') + "\r"};
     QCOMPARE(tnc.written(), expected);
   }
 
