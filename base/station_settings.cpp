@@ -124,6 +124,17 @@ void StationSettings::save(ProfileStore& store) const {
   number("gpsdPort", gpsdPort);
 }
 
+GpsType gpsTypeFromIndex(std::int32_t gpsType) {
+  switch (gpsType) {
+    case 0:
+      return GpsType::Garmin;
+    case 2:
+      return GpsType::Gpsd;
+    default:
+      return GpsType::Nmea;
+  }
+}
+
 LinkType linkTypeFromIndex(std::int32_t linkType) {
   switch (linkType) {
     case 1:

@@ -90,10 +90,10 @@ struct StationSettings {
 enum class LinkType : std::int32_t { TextTnc = 0, KissSerial = 1, KissTcp = 2, AprsIs = 3 };
 LinkType linkTypeFromIndex(std::int32_t linkType);
 
-// What gpsType selects; any other stored value means NMEA, as it always has.
-inline constexpr std::int32_t kGpsTypeGarmin = 0;
-inline constexpr std::int32_t kGpsTypeNmea = 1;
-inline constexpr std::int32_t kGpsTypeGpsd = 2;
+// What gpsType selects: where the GPS fixes come from. Any other stored
+// value means NMEA, as it always has.
+enum class GpsType : std::int32_t { Garmin = 0, Nmea = 1, Gpsd = 2 };
+GpsType gpsTypeFromIndex(std::int32_t gpsType);
 
 // The TNC speed that a stored baudRate selects.
 int tncBaudFromIndex(std::int32_t baudRate);

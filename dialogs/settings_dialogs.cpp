@@ -19,6 +19,8 @@
 #include <algorithm>
 
 #include "base/text_format.h"
+#include "gps/gps_source.h"
+#include "tnc/link_table.h"
 #include "tnc/tnc_setup.h"
 
 namespace tervane {
@@ -188,9 +190,9 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
   auto* line = new QFrame(this);
   line->setFrameShape(QFrame::HLine);
   grid->addWidget(line, row++, 0, 1, 3);
-  link_ = makeList(this, {QStringLiteral("Text-mode TNC (serial port)"), QStringLiteral("KISS TNC (serial port)"),
-                          QStringLiteral("KISS over TCP (Dire Wolf)"), QStringLiteral("APRS-IS (internet)")},
-                   edit_.linkType);
+  QStringList captions;
+  for (const LinkKindEntry& kind : linkKinds()) captions << QString::fromLatin1(kind.caption);
+  link_ = makeList(this, captions, edit_.linkType);
   link_->setObjectName(QStringLiteral("linkList"));
   const auto field = [this](const std::string& text, const char* name) {
     auto* f = new QLineEdit(latin1(text), this);
@@ -247,7 +249,7 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
 
 void TncSettingsDialog::showLinkChoice() {
   const LinkType type = linkTypeFromIndex(edit_.linkType);
-  const bool serial = type == LinkType::TextTnc || type == LinkType::KissSerial;
+  const bool serial = linkKindOf(type).endpoint == LinkEndpoint::SerialPort;
   model_->setEnabled(type == LinkType::TextTnc);
   baud_->setEnabled(serial);
   port_->setEnabled(serial);
@@ -339,8 +341,9 @@ GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* paren
   portList_ = makeList(this, {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
                               QStringLiteral("COM4")},
                        edit_.portIndex);
-  typeList_ = makeList(this, {QStringLiteral("Garmin"), QStringLiteral("NMEA Readonly"), QStringLiteral("gpsd")},
-                       edit_.typeIndex);
+  QStringList types;
+  for (const GpsSourceEntry& source : gpsSources()) types << QString::fromLatin1(source.caption);
+  typeList_ = makeList(this, types, edit_.typeIndex);
   gpsdHost_ = new QLineEdit(latin1(edit_.gpsdHost), this);
   gpsdHost_->setMaxLength(kGpsdHostChars);
   gpsdPort_ = new QLineEdit(latin1(textf("%d", edit_.gpsdPort)), this);
@@ -377,7 +380,7 @@ GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* paren
 }
 
 void GpsSettingsDialog::enableFieldsOfType() {
-  const bool gpsd = edit_.typeIndex == kGpsTypeGpsd;
+  const bool gpsd = gpsTypeFromIndex(edit_.typeIndex) == GpsType::Gpsd;
   portList_->setEnabled(!gpsd);
   gpsdHost_->setEnabled(gpsd);
   gpsdPort_->setEnabled(gpsd);

@@ -158,13 +158,13 @@ GpsWorkerParams GpsLink::workerParams() {
   const StationSettings& s = console_.settings();
   GpsWorkerParams params;
   params.comNumber = s.gpsPortNumber + 1;
-  params.gpsType = s.gpsType;
+  params.gpsType = gpsTypeFromIndex(s.gpsType);
   params.gpsdHost = s.gpsdHost.str();
   params.gpsdPort = s.gpsdPort;
   const char* fromEnvironment = std::getenv(kGpsOverrideVariable);
   if (fromEnvironment == nullptr) return params;
   if (const std::optional<GpsdAddress> gpsd = parseGpsOverride(fromEnvironment)) {
-    params.gpsType = kGpsTypeGpsd;
+    params.gpsType = GpsType::Gpsd;
     params.gpsdHost = gpsd->host;
     params.gpsdPort = gpsd->port;
   } else {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -87,5 +88,16 @@ class GpsSource {
 std::unique_ptr<GpsSource> makeGarminSource(const GpsWorkerParams& params);
 std::unique_ptr<GpsSource> makeNmeaSource(const GpsWorkerParams& params);
 std::unique_ptr<GpsSource> makeGpsdSource(const GpsWorkerParams& params);
+
+// The kinds of GPS source, one row each: the caption the GPS settings
+// dialog offers and how a source of the kind is made. The dialog and the
+// worker read this one table, in the order of the stored gpsType.
+struct GpsSourceEntry {
+  GpsType type;
+  const char* caption;
+  std::unique_ptr<GpsSource> (*make)(const GpsWorkerParams& params);
+};
+std::span<const GpsSourceEntry> gpsSources();
+const GpsSourceEntry& gpsSourceOf(GpsType type);
 
 }  // namespace tervane

@@ -106,9 +106,7 @@ int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context) {
   // With a stop request of its own, a gpsStop raised before this run began
   // belongs to an earlier run (GPS > Off after that worker had ended).
   if (context.stopRequest != nullptr) context.shared.events.gpsStop.discard();
-  std::unique_ptr<GpsSource> source = params.gpsType == kGpsTypeGarmin ? makeGarminSource(params)
-                                      : params.gpsType == kGpsTypeGpsd  ? makeGpsdSource(params)
-                                                                        : makeNmeaSource(params);
+  std::unique_ptr<GpsSource> source = gpsSourceOf(params.gpsType).make(params);
   GpsSession session(context);
   if (!source->open(session)) {
     context.ui.linkEnded();
@@ -121,6 +119,23 @@ int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context) {
   context.shared.gpsLinkUp = false;
   context.ui.setToggleTrackEnabled(false);
   return 0;
+}
+
+namespace {
+constexpr GpsSourceEntry kGpsSources[] = {
+    {GpsType::Garmin, "Garmin", makeGarminSource},
+    {GpsType::Nmea, "NMEA Readonly", makeNmeaSource},
+    {GpsType::Gpsd, "gpsd", makeGpsdSource},
+};
+}  // namespace
+
+std::span<const GpsSourceEntry> gpsSources() { return kGpsSources; }
+
+const GpsSourceEntry& gpsSourceOf(GpsType type) {
+  for (const GpsSourceEntry& g : kGpsSources) {
+    if (g.type == type) return g;
+  }
+  return kGpsSources[1];
 }
 
 }  // namespace tervane

@@ -25,7 +25,7 @@ class GpsTimeLatch;
 
 struct GpsWorkerParams {
   int comNumber = 1;  // 1..4
-  int gpsType = 0;    // kGpsTypeGarmin, kGpsTypeGpsd; anything else: "NMEA Readonly"
+  GpsType gpsType = GpsType::Garmin;
   std::string gpsdHost = "localhost";
   int gpsdPort = 2947;
 };

@@ -129,4 +129,11 @@ void AprsIsLink::send(std::string_view information) {
 
 void AprsIsLink::finish() { tcp_.close(); }
 
+std::unique_ptr<LinkKind> makeAprsIsLink(LinkSetup& setup) {
+  const StationSettings& s = setup.settings;
+  return std::make_unique<AprsIsLink>(setup.spec.host, setup.spec.port,
+                                      AprsIsLogin{s.callsign.str(), s.aprsIsReceiveOnly != 0, s.aprsIsFilter.str(),
+                                                  setup.latitudeDeg, setup.longitudeDeg});
+}
+
 }  // namespace tervane

@@ -16,6 +16,7 @@
 
 #include "tnc/converse_text.h"
 #include "tnc/link_kind.h"
+#include "tnc/link_table.h"
 #include "tnc/network_link.h"
 
 namespace tervane {
@@ -55,5 +56,9 @@ class AprsIsLink final : public LinkKind {
   NetworkLineReader lines_;
   ConverseTextReader converse_;
 };
+
+// The link table's maker: logged in with the station's callsign and filter,
+// the default filter around the station's position.
+std::unique_ptr<LinkKind> makeAprsIsLink(LinkSetup& setup);
 
 }  // namespace tervane

@@ -130,4 +130,15 @@ void KissLink::finish() {
   if (tcp_) tcp_->close();
 }
 
+std::unique_ptr<LinkKind> makeKissSerialLink(LinkSetup& setup) {
+  return KissLink::onSerialPort(
+      SerialLinkParams{setup.spec.comNumber, tncBaudFromIndex(setup.settings.baudRate), std::move(setup.openPort)},
+      OwnFrames{setup.settings.callsign.str(), setup.settings.unprotoVia.str()});
+}
+
+std::unique_ptr<LinkKind> makeKissTcpLink(LinkSetup& setup) {
+  return KissLink::overTcp(setup.spec.host, setup.spec.port,
+                           OwnFrames{setup.settings.callsign.str(), setup.settings.unprotoVia.str()});
+}
+
 }  // namespace tervane

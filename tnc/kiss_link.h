@@ -59,4 +59,9 @@ class KissLink final : public LinkKind {
   ConverseTextReader converse_;
 };
 
+// The link table's makers: frames from the station's callsign along its
+// UNPROTO VIA path, on the spec's COM port or to its network address.
+std::unique_ptr<LinkKind> makeKissSerialLink(LinkSetup& setup);
+std::unique_ptr<LinkKind> makeKissTcpLink(LinkSetup& setup);
+
 }  // namespace tervane

@@ -3,9 +3,6 @@
 #include <algorithm>
 
 #include "base/text_format.h"
-#include "tnc/aprs_is_link.h"
-#include "tnc/kiss_link.h"
-#include "tnc/text_tnc_link.h"
 
 namespace tervane {
 namespace {
@@ -37,19 +34,19 @@ bool readHostPort(std::string_view text, LinkSpec* spec) {
 std::optional<LinkSpec> parseLinkOverride(std::string_view text) {
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos) return std::nullopt;
-  const std::string_view kind = text.substr(0, colon);
+  const std::string_view prefix = text.substr(0, colon);
   const std::string_view rest = text.substr(colon + 1);
-  LinkSpec spec;
-  if (kind == "tnc" || kind == "kiss") {
-    const std::optional<int> com = comNumberOf(rest);
-    if (!com) return std::nullopt;
-    spec.type = kind == "tnc" ? LinkType::TextTnc : LinkType::KissSerial;
-    spec.comNumber = *com;
-    return spec;
-  }
-  if (kind == "kiss-tcp" || kind == "aprs-is") {
-    spec.type = kind == "kiss-tcp" ? LinkType::KissTcp : LinkType::AprsIs;
-    if (!readHostPort(rest, &spec)) return std::nullopt;
+  for (const LinkKindEntry& kind : linkKinds()) {
+    if (prefix != kind.overridePrefix) continue;
+    LinkSpec spec;
+    spec.type = kind.type;
+    if (kind.endpoint == LinkEndpoint::SerialPort) {
+      const std::optional<int> com = comNumberOf(rest);
+      if (!com) return std::nullopt;
+      spec.comNumber = *com;
+    } else if (!readHostPort(rest, &spec)) {
+      return std::nullopt;
+    }
     return spec;
   }
   return std::nullopt;
@@ -70,37 +67,15 @@ LinkSpec linkSpecFromSettings(const StationSettings& s) {
 }
 
 std::string describeLink(const LinkSpec& spec) {
-  switch (spec.type) {
-    case LinkType::TextTnc:
-      return textf("text-mode TNC on COM%d", spec.comNumber);
-    case LinkType::KissSerial:
-      return textf("KISS TNC on COM%d", spec.comNumber);
-    case LinkType::KissTcp:
-      return textf("KISS over TCP to %s:%d", spec.host.c_str(), spec.port);
-    case LinkType::AprsIs:
-      return textf("APRS-IS server %s:%d", spec.host.c_str(), spec.port);
-  }
-  return {};
+  const LinkKindEntry& kind = linkKindOf(spec.type);
+  if (kind.endpoint == LinkEndpoint::SerialPort) return textf("%sCOM%d", kind.describedAs, spec.comNumber);
+  return textf("%s%s:%d", kind.describedAs, spec.host.c_str(), spec.port);
 }
 
 std::unique_ptr<LinkKind> makeLink(const LinkSpec& spec, const StationSettings& settings, double latitudeDeg,
                                    double longitudeDeg, PortOpener openPort) {
-  const OwnFrames own{settings.callsign.str(), settings.unprotoVia.str()};
-  SerialLinkParams serial{spec.comNumber, tncBaudFromIndex(settings.baudRate), std::move(openPort)};
-  switch (spec.type) {
-    case LinkType::KissSerial:
-      return KissLink::onSerialPort(std::move(serial), own);
-    case LinkType::KissTcp:
-      return KissLink::overTcp(spec.host, spec.port, own);
-    case LinkType::AprsIs: {
-      AprsIsLogin login{settings.callsign.str(), settings.aprsIsReceiveOnly != 0, settings.aprsIsFilter.str(),
-                        latitudeDeg, longitudeDeg};
-      return std::make_unique<AprsIsLink>(spec.host, spec.port, std::move(login));
-    }
-    case LinkType::TextTnc:
-      break;
-  }
-  return std::make_unique<TextTncLink>(std::move(serial));
+  LinkSetup setup{spec, settings, latitudeDeg, longitudeDeg, std::move(openPort)};
+  return linkKindOf(spec.type).make(setup);
 }
 
 }  // namespace tervane

@@ -12,15 +12,9 @@
 #include "base/station_settings.h"
 #include "platform/serial_port.h"
 #include "tnc/link_kind.h"
+#include "tnc/link_table.h"
 
 namespace tervane {
-
-struct LinkSpec {
-  LinkType type = LinkType::TextTnc;
-  int comNumber = 1;  // the serial kinds: 1..4
-  std::string host;   // the network kinds
-  int port = 0;
-};
 
 inline constexpr const char* kLinkOverrideVariable = "TERVANEAPRS_LINK";
 

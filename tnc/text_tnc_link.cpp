@@ -100,4 +100,9 @@ void TextTncLink::finish() {
   if (port_) port_->close();
 }
 
+std::unique_ptr<LinkKind> makeTextTncLink(LinkSetup& setup) {
+  return std::make_unique<TextTncLink>(
+      SerialLinkParams{setup.spec.comNumber, tncBaudFromIndex(setup.settings.baudRate), std::move(setup.openPort)});
+}
+
 }  // namespace tervane

@@ -12,6 +12,7 @@
 #include "platform/serial_port.h"
 #include "tnc/line_cutter.h"
 #include "tnc/link_kind.h"
+#include "tnc/link_table.h"
 
 namespace tervane {
 
@@ -51,5 +52,8 @@ std::shared_ptr<SerialPort> openLinkPort(const SerialLinkParams& params, LinkSer
 // The one console line for a serial link whose device stopped working.
 void noticeLostPort(const SerialLinkParams& params, const std::string& devicePath, const std::string& reason,
                     LinkServices& services);
+
+// The link table's maker: the settings' speed on the spec's COM port.
+std::unique_ptr<LinkKind> makeTextTncLink(LinkSetup& setup);
 
 }  // namespace tervane

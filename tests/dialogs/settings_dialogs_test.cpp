@@ -366,7 +366,7 @@ class SettingsDialogsTest : public QObject {
       ok = tnc->okButton();
       d.reset(tnc);
     } else {
-      auto* gps = new GpsSettingsDialog({1, kGpsTypeGpsd, "localhost", 2947});
+      auto* gps = new GpsSettingsDialog({1, static_cast<int>(GpsType::Gpsd), "localhost", 2947});
       refusals = &gps->refusals();
       ok = gps->okButton();
       d.reset(gps);

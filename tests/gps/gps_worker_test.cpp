@@ -311,7 +311,7 @@ TEST(GpsWorker, SilentReceiverAsksTheQuestionOnce) {
       gpssim::GarminDeviceOptions silent;
       silent.silent = true;
       h.port = std::make_shared<TestPort>(garmin ? std::optional(silent) : std::nullopt);
-      h.params.gpsType = garmin ? 0 : 1;
+      h.params.gpsType = garmin ? GpsType::Garmin : GpsType::Nmea;
       h.ui.continueAtError = continueAtError;
       h.start();
       if (continueAtError) {
@@ -335,7 +335,7 @@ TEST(GpsWorker, PortThatCannotBeSetUpEndsWithOneNotice) {
   for (const auto& [gpsType, baud] : {std::pair{0, 9600}, std::pair{1, 4800}, std::pair{3, 4800}}) {
     SCOPED_TRACE(gpsType);
     Harness h;
-    h.params = {2, gpsType};
+    h.params = {2, gpsTypeFromIndex(gpsType)};
     h.failure.devicePath = "/dev/ttyUSB7";
     h.failure.error = "Permission denied";
     h.start();
@@ -365,7 +365,7 @@ TEST(GpsWorkerNmea, ReadsGgaSentencesOfEveryShape) {
   for (const bool mobile : {true, false}) {
     SCOPED_TRACE(mobile ? "mobile" : "fixed");
     Harness h;
-    h.params.gpsType = 1;
+    h.params.gpsType = GpsType::Nmea;
     h.port = std::make_shared<TestPort>(std::nullopt, stream);
     h.shared.values.mobileMode = mobile;
     h.shared.values.setPosition(10.0, 20.0);
@@ -426,7 +426,7 @@ TEST(GpsWorker, StoresNothingOnceStopped) {
         if (frame == kPositionCommand) gpsOff();
       };
     } else {
-      h.params.gpsType = 1;
+      h.params.gpsType = GpsType::Nmea;
       h.port = std::make_shared<TestPort>(std::nullopt, fix + fix + fix + fix);
       h.port->onByte = [&](char byte) {
         if (byte == '\n') armed = true;
@@ -477,7 +477,7 @@ std::vector<std::string> withoutRepeats(std::vector<std::string> shown) {
 }
 
 void useGpsd(Harness& h, int port) {
-  h.params.gpsType = kGpsTypeGpsd;
+  h.params.gpsType = GpsType::Gpsd;
   h.params.gpsdHost = "127.0.0.1";
   h.params.gpsdPort = port;
 }

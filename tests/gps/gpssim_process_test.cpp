@@ -129,7 +129,7 @@ class RecordingUi final : public GpsUi {
 class WorkerRun {
  public:
   WorkerRun(Coordination& shared, const std::string& devicePath, int gpsType) {
-    params_.gpsType = gpsType;
+    params_.gpsType = gpsTypeFromIndex(gpsType);
     thread_ = std::thread([this, &shared, devicePath] {
       GpsWorkerContext ctx{shared, ui, [devicePath](int, int baud) { return openSerialDevice(devicePath, baud); },
                            &stop_, {}};

@@ -243,6 +243,23 @@ TEST(LinkChoice, TheEnvironmentNamesOneLinkForOneRun) {
     EXPECT_EQ(spec->host, r.host);
     EXPECT_EQ(spec->port, r.port);
   }
+  // The table's order is the stored linkType's and the dialog's: row i is
+  // the kind a settings file with linkType=i opens, and the console names
+  // each kind as it always has.
+  const char* const described[] = {"text-mode TNC on COM2", "KISS TNC on COM2", "KISS over TCP to localhost:8001",
+                                   "APRS-IS server localhost:8001"};
+  ASSERT_EQ(linkKinds().size(), std::size(described));
+  for (std::size_t i = 0; i < linkKinds().size(); ++i) {
+    const LinkKindEntry& kind = linkKinds()[i];
+    SCOPED_TRACE(kind.overridePrefix);
+    EXPECT_EQ(kind.type, linkTypeFromIndex(static_cast<std::int32_t>(i)));
+    const bool serial = kind.endpoint == LinkEndpoint::SerialPort;
+    const std::optional<LinkSpec> spec =
+        parseLinkOverride(std::string(kind.overridePrefix) + (serial ? ":COM2" : ":localhost:8001"));
+    ASSERT_TRUE(spec.has_value());
+    EXPECT_EQ(spec->type, kind.type);
+    EXPECT_EQ(describeLink(*spec), described[i]);
+  }
 }
 
 }  // namespace

@@ -509,7 +509,7 @@ std::vector<Shot> shots() {
        }},
       {"gps-settings-gpsd",
        [](Scene& s) {
-         GpsSettingsDialog d({s.settings.gpsPortNumber, kGpsTypeGpsd, s.settings.gpsdHost.str(), s.settings.gpsdPort},
+         GpsSettingsDialog d({s.settings.gpsPortNumber, static_cast<int>(GpsType::Gpsd), s.settings.gpsdHost.str(), s.settings.gpsdPort},
                              &s.console);
          return grabShown(d);
        }},
