@@ -63,4 +63,13 @@ inline std::string_view stationName(const StationEntry& entry) {
   return isObjectOrItem(entry) ? entry.objectName.view() : entry.sourceCall.view();
 }
 
+// Where heard callsigns and decoded positions go: the station lists and
+// the map behind them.
+class StationSink {
+ public:
+  virtual ~StationSink() = default;
+  virtual void addCallsign(std::string_view call) = 0;
+  virtual void addOrUpdate(const StationEntry& entry) = 0;
+};
+
 }  // namespace tervane

@@ -7,17 +7,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tervane {
+#include "base/calendar_time.h"
 
-struct CalendarTime {
-  int year = 1970;
-  int month = 1;  // 1..12
-  int day = 1;    // 1..31
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int millisecond = 0;
-};
+namespace tervane {
 
 class Clock {
  public:

@@ -16,7 +16,6 @@
 
 namespace tervane {
 
-struct StationEntry;
 
 // Where a link stands, for the status bar.
 enum class LinkCondition {
@@ -53,14 +52,6 @@ class TncUi {
     (void)detail;
     (void)retrySeconds;
   }
-};
-
-// Where heard callsigns and decoded positions go.
-class StationSink {
- public:
-  virtual ~StationSink() = default;
-  virtual void addCallsign(std::string_view call) = 0;
-  virtual void addOrUpdate(const StationEntry& entry) = 0;
 };
 
 // What a link kind may use while the worker runs it.

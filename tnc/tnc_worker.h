@@ -10,6 +10,7 @@
 #include <atomic>
 #include <string>
 
+#include "aprs/station_entry.h"
 #include "base/coordination.h"
 #include "platform/clock.h"
 #include "tnc/capture_session.h"
