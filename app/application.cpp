@@ -35,7 +35,7 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   PositionWindow positionWindow(shared, &console);
   StationsWindow stationsWindow([&console](const std::string& text) { return console.sendToTnc(text); }, &console);
   StationWindowsSink stationSink(positionWindow, stationsWindow);
-  TncLink tnc(console, clock, &store);
+  TncLink tnc(console, settings, shared, clock, &store);
   tnc.setStationSink(&stationSink);
   tnc.attach();
   ConsoleCommands& commands = console.commands();
@@ -47,8 +47,8 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     stationsWindow.show();
     stationsWindow.raise();
   };
-  attachDialogCommands(console);
-  TrackerLink tracker(console, clock);
+  attachDialogCommands(console, settings, shared);
+  TrackerLink tracker(console, settings, shared, clock);
   tracker.attach();
   MapWindow mapWindow(MapSources{&shared, &clock, [&tracker] { return tracker.isRunning(); },
                                  [&settings] { return std::string(settings.callsign.view()); }},
@@ -58,7 +58,7 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     mapWindow.show();
     mapWindow.raise();
   };
-  GpsLink gps(console, clock, &store);
+  GpsLink gps(console, settings, shared, clock, &store);
   gps.setToggleTrackHook([&positionWindow](bool enabled) { positionWindow.setToggleTrackEnabled(enabled); });
   gps.attach();
   commands.saveSettings = [&settings, &store] {

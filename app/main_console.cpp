@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QFileInfo>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -293,6 +293,35 @@ void MainConsole::appendMonitorLines(const QStringList& lines) {
   QScrollBar* bar = monitor_->verticalScrollBar();
   bar->setValue(bar->maximum());
 }
+
+void MainConsole::setUtcClock(const QString& text) { utcClockField_->setText(text); }
+
+void MainConsole::prefillInputLine(const QString& text) {
+  const QSignalBlocker block(inputLine_);
+  inputLine_->setPlainText(text);
+  inputLine_->setFocus();
+  inputLine_->moveCursor(QTextCursor::End);
+}
+
+void MainConsole::resetTimeTagCaption() { timeTagButton_->setText(QStringLiteral("Time Tag On")); }
+
+QAction* MainConsole::itemOf(MenuItem item) const {
+  switch (item) {
+    case MenuItem::FilterHighlight:
+      return actions_.at(QStringLiteral("filterHighlight"));
+    case MenuItem::FilterFilter:
+      return actions_.at(QStringLiteral("filterFilter"));
+    case MenuItem::TrackerShowStatus:
+      return actions_.at(QStringLiteral("trackerShowStatus"));
+    case MenuItem::GpsSetFixed:
+      break;
+  }
+  return actions_.at(QStringLiteral("gpsSetFixed"));
+}
+
+void MainConsole::setMenuEnabled(MenuItem item, bool enabled) { itemOf(item)->setEnabled(enabled); }
+
+bool MainConsole::isMenuChecked(MenuItem item) const { return itemOf(item)->isChecked(); }
 
 void MainConsole::clearMonitor() {
   monitor_->clear();

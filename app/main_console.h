@@ -12,6 +12,7 @@
 
 #include "base/coordination.h"
 #include "base/station_settings.h"
+#include "app/console_shell.h"
 
 class QAction;
 class QLabel;
@@ -24,50 +25,7 @@ namespace tervane {
 
 class TransmitCourier;
 
-// The commands of other subsystems that the main window starts. Each hook may
-// be empty until its subsystem exists; the menu item then does nothing.
-struct ConsoleCommands {
-  std::function<void()> tncOpen;        // after the menu states are set
-  std::function<void()> tncClose;       // after the menu states are set
-  std::function<bool()> tncRunning;     // a TNC worker runs
-  std::function<void()> tncInitialize;
-  std::function<void()> sendPositionReport;
-  std::function<void()> captureStart;   // after the menu states are set
-  std::function<void()> captureStop;
-  std::function<void()> capturePause;
-  std::function<void()> captureResume;
-  std::function<void()> editEmailAddresses;
-  std::function<void()> showPositionWindow;
-  std::function<void()> showStationsWindow;
-  std::function<void()> showMapWindow;
-  std::function<void()> tncSettings;
-  std::function<void()> gpsSettings;
-  std::function<void()> stationSettings;
-  std::function<void()> gpsOn;
-  std::function<void()> gpsOff;
-  std::function<void()> gpsSetPcClock;
-  std::function<void()> gpsSetFixedLocation;
-  std::function<void()> editFilterStrings;
-  std::function<void()> trackerOn;
-  std::function<void()> trackerOff;
-  std::function<void()> kepFile;
-  std::function<void()> selectSatellites;
-  std::function<void()> showPasses;
-  std::function<void()> showSkyPlot;
-  std::function<void()> beforeExit;
-  // Saves the settings when the operator exits; returns where and why that
-  // failed ("FILE: REASON"), or an empty text when they were saved.
-  std::function<std::string()> saveSettings;
-};
-
-enum class CaptureState { Idle, Capturing, Paused };
-
-// The parts of the status bar, left to right. Each keeps its text until its
-// subsystem changes it, so a problem stays readable when the console has
-// scrolled it away.
-enum class StatusPart { Link, Gps, Tracker, Station };
-
-class MainConsole : public QMainWindow {
+class MainConsole : public QMainWindow, public ConsoleShell {
  public:
   MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent = nullptr);
 
@@ -75,7 +33,8 @@ class MainConsole : public QMainWindow {
   // position, sets the initial menu states.
   void initialise();
   void setCommands(ConsoleCommands commands) { commands_ = std::move(commands); }
-  ConsoleCommands& commands() { return commands_; }
+  ConsoleCommands& commands() override { return commands_; }
+  QWidget* dialogParent() override { return this; }
 
   // Menu items by name ("tncOpen", "captureStart", "filterHighlight", ...).
   QAction* action(const QString& name) const;
@@ -94,30 +53,35 @@ class MainConsole : public QMainWindow {
 
   // Shows the station position in the latitude and longitude fields.
   void showPosition(double latitudeDeg, double longitudeDeg);
-  void showPosition(const StationPosition& position);
+  void showPosition(const StationPosition& position) override;
   // The console keeps this many of the latest lines; the capture file keeps everything.
   static constexpr int kConsoleLines = 20000;
   // Appends one line to the console and keeps the last line in view.
   void appendMonitorLine(const QString& line);
-  void appendMonitorLines(const QStringList& lines);
+  void appendMonitorLines(const QStringList& lines) override;
+  void setUtcClock(const QString& text) override;
+  void prefillInputLine(const QString& text) override;
+  void resetTimeTagCaption() override;
   void clearMonitor();
   // Menu states that the workers' links set.
-  void setTncMenuOpen(bool open);
-  void setCaptureState(CaptureState state);
-  void setGpsMenuOn(bool on);
-  void setTrackerMenuRunning(bool running);
+  void setTncMenuOpen(bool open) override;
+  void setCaptureState(CaptureState state) override;
+  void setGpsMenuOn(bool on) override;
+  void setTrackerMenuRunning(bool running) override;
+  void setMenuEnabled(MenuItem item, bool enabled) override;
+  bool isMenuChecked(MenuItem item) const override;
   // Hands a text to the TNC worker without blocking; false (nothing sent)
   // when no TNC worker runs.
-  bool sendToTnc(const std::string& text);
+  bool sendToTnc(const std::string& text) override;
   // The "Device Open Error" question about what gave no answer (the port,
   // its device and what it did not do); true for "Continue".
-  bool askDeviceOpenError(const QString& what);
+  bool askDeviceOpenError(const QString& what) override;
   void showAbout();
   // Help > User Guide: the installed guide (or the one beside the sources)
   // in a window of its own.
   void showUserGuide();
   void exitProgram();
-  void setStatus(StatusPart part, const QString& text);
+  void setStatus(StatusPart part, const QString& text) override;
   QString statusText(StatusPart part) const;
 
  protected:
@@ -135,6 +99,7 @@ class MainConsole : public QMainWindow {
   // anyway. False means the operator goes back to the program.
   bool settingsSavedOrLetGo();
   QAction* addItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler);
+  QAction* itemOf(MenuItem item) const;
   static void call(const std::function<void()>& hook) {
     if (hook) hook();
   }

@@ -1,9 +1,8 @@
 #include "dialogs/dialog_commands.h"
 
-#include <QAction>
 #include <cstdlib>
 
-#include "app/main_console.h"
+#include "app/console_shell.h"
 #include "base/text_format.h"
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
@@ -11,10 +10,9 @@
 
 namespace tervane {
 
-void attachDialogCommands(MainConsole& console) {
+void attachDialogCommands(ConsoleShell& console, StationSettings& settings, Coordination& shared) {
   ConsoleCommands& c = console.commands();
-  StationSettings& settings = console.settings();
-  WorkingValues& values = console.shared().values;
+  WorkingValues& values = shared.values;
 
   c.tncSettings = [&console, &settings, &values] {
     // Opening the dialog refreshes the station's own beacon schedule and
@@ -23,21 +21,21 @@ void attachDialogCommands(MainConsole& console) {
     values.tncBeaconFlag = settings.tncBeaconOn == 1;
     TncSettingsEdit edit = loadTncSettings(settings);
     if (const char* override = std::getenv(kLinkOverrideVariable)) edit.linkOverride = override;
-    TncSettingsDialog dialog(edit, &console);
+    TncSettingsDialog dialog(edit, console.dialogParent());
     if (dialog.exec() == QDialog::Accepted) applyTncSettings(dialog.edit(), settings, values);
   };
 
   c.stationSettings = [&console, &settings, &values] {
-    StationDataDialog dialog(loadStationData(settings), &console);
+    StationDataDialog dialog(loadStationData(settings), console.dialogParent());
     if (dialog.exec() != QDialog::Accepted) return;
     applyStationData(dialog.edit(), settings, values);
-    console.action(QStringLiteral("gpsSetFixed"))->setEnabled(settings.mobile != 0);
+    console.setMenuEnabled(MenuItem::GpsSetFixed, settings.mobile != 0);
     console.showPosition(values.position());
   };
 
   c.gpsSettings = [&console, &settings] {
     GpsSettingsDialog dialog({settings.gpsPortNumber, settings.gpsType, settings.gpsdHost.str(), settings.gpsdPort},
-                             &console);
+                             console.dialogParent());
     if (dialog.exec() != QDialog::Accepted) return;
     const GpsSettingsEdit& edit = dialog.edit();
     settings.gpsPortNumber = edit.portIndex;
@@ -47,13 +45,13 @@ void attachDialogCommands(MainConsole& console) {
   };
 
   c.editEmailAddresses = [&console, &settings, &values] {
-    AddressBookDialog dialog(loadAddressBook(settings), &console);
+    AddressBookDialog dialog(loadAddressBook(settings), console.dialogParent());
     dialog.exec();
     applyAddressBook(dialog.edit(), settings, values);
   };
 
   c.editFilterStrings = [&console, &settings, &values] {
-    FilterStringsDialog dialog(values.filterStrings(), &console);
+    FilterStringsDialog dialog(values.filterStrings(), console.dialogParent());
     if (dialog.exec() != QDialog::Accepted) return;
     settings.filterString = dialog.filters();
     values.setFilterStrings(dialog.filters());

@@ -5,8 +5,10 @@
 
 namespace tervane {
 
-class MainConsole;
+class ConsoleShell;
+struct Coordination;
+struct StationSettings;
 
-void attachDialogCommands(MainConsole& console);
+void attachDialogCommands(ConsoleShell& console, StationSettings& settings, Coordination& shared);
 
 }  // namespace tervane

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/main_console.h"
+#include "app/console_shell.h"
 #include "base/text_format.h"
 #include "gps/gps_override.h"
 #include "gps/gps_time.h"
@@ -37,11 +37,11 @@ QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), stat
 
 class QtGpsUi final : public GpsUi {
  public:
-  QtGpsUi(MainConsole& console, std::shared_ptr<GpsLink::Run> run, std::function<void(bool)> toggleTrack)
-      : console_(&console), run_(std::move(run)), toggleTrack_(std::move(toggleTrack)) {}
+  QtGpsUi(ConsoleShell& console, std::shared_ptr<GpsLink::Run> run, std::function<void(bool)> toggleTrack)
+      : console_(&console), window_(console.dialogParent()), run_(std::move(run)), toggleTrack_(std::move(toggleTrack)) {}
 
   void showPosition(const StationPosition& p) override {
-    post([p](MainConsole& c) {
+    post([p](ConsoleShell& c) {
       c.showPosition(p);
       c.setStatus(StatusPart::Gps, QStringLiteral("GPS: fix at %1 UTC")
                                        .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("HH:mm:ss"))));
@@ -51,19 +51,19 @@ class QtGpsUi final : public GpsUi {
     auto hook = toggleTrack_;
     // Graying the button always goes through, also from a run that GPS > Off ended.
     post(
-        [hook, enabled](MainConsole&) {
+        [hook, enabled](ConsoleShell&) {
           if (hook) hook(enabled);
         },
         !enabled);
   }
   void menuOn() override {
-    post([](MainConsole& c) { c.setGpsMenuOn(true); });
+    post([](ConsoleShell& c) { c.setGpsMenuOn(true); });
   }
   void linkEnded() override {
     // What ended the link stays in the status bar until GPS > On again.
     const QString why = lastNotice_;
     post(
-        [why](MainConsole& c) {
+        [why](ConsoleShell& c) {
           c.setGpsMenuOn(false);
           if (!why.isEmpty()) c.setStatus(StatusPart::Gps, QStringLiteral("GPS: stopped (%1)").arg(why));
         },
@@ -72,14 +72,14 @@ class QtGpsUi final : public GpsUi {
   void notice(std::string_view text) override {
     const QString line = latin1(std::string(text));
     lastNotice_ = line;
-    post([line](MainConsole& c) { c.appendMonitorLines({line}); });
+    post([line](ConsoleShell& c) { c.appendMonitorLines({line}); });
   }
   bool askDeviceOpenError(std::string_view what) override {
     bool carryOn = false;
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     const QString failed = latin1(std::string(what));
     QMetaObject::invokeMethod(
-        console, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
+        window_, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
         Qt::BlockingQueuedConnection);
     return carryOn;
   }
@@ -87,17 +87,18 @@ class QtGpsUi final : public GpsUi {
  private:
   template <typename F>
   void post(F&& f, bool evenAfterOff = false) {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     std::shared_ptr<GpsLink::Run> run = run_;
     QMetaObject::invokeMethod(
-        console,
+        window_,
         [console, run, evenAfterOff, f = std::forward<F>(f)] {
           if (evenAfterOff || run->current) f(*console);
         },
         Qt::QueuedConnection);
   }
 
-  MainConsole* console_;
+  ConsoleShell* console_;
+  QWidget* window_;
   std::shared_ptr<GpsLink::Run> run_;
   std::function<void(bool)> toggleTrack_;
   QString lastNotice_;  // the worker's thread alone
@@ -105,8 +106,9 @@ class QtGpsUi final : public GpsUi {
 
 }  // namespace
 
-GpsLink::GpsLink(MainConsole& console, Clock& clock, const ProfileStore* portStore)
-    : console_(console), clock_(clock), portStore_(portStore) {}
+GpsLink::GpsLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, Clock& clock,
+                 const ProfileStore* portStore)
+    : console_(console), settings_(settings), shared_(shared), clock_(clock), portStore_(portStore) {}
 
 GpsLink::~GpsLink() {
   if (run_) {
@@ -131,7 +133,7 @@ void GpsLink::on() {
   run->params = workerParams();
   run_ = run;
   lastRun_ = run;
-  Coordination& shared = console_.shared();
+  Coordination& shared = shared_;
   shared.gpsTimeReceived = false;
   auto ui = std::make_shared<QtGpsUi>(console_, run, toggleTrack_);
   // The device path is looked up here, on the user-interface thread, so that
@@ -155,7 +157,7 @@ void GpsLink::on() {
 }
 
 GpsWorkerParams GpsLink::workerParams() {
-  const StationSettings& s = console_.settings();
+  const StationSettings& s = settings_;
   GpsWorkerParams params;
   params.comNumber = s.gpsPortNumber + 1;
   params.gpsType = gpsTypeFromIndex(s.gpsType);
@@ -180,15 +182,15 @@ void GpsLink::off() {
     run_->current = false;
     run_->stop.request();
   }
-  const StationSettings& s = console_.settings();
-  WorkingValues& values = console_.shared().values;
+  const StationSettings& s = settings_;
+  WorkingValues& values = shared_.values;
   values.setPosition(leadingNumber(s.latitude), leadingNumber(s.longitude));
   console_.showPosition(values.position());
   if (thread_.isStarted()) {
-    console_.shared().events.gpsStop.raise();
+    shared_.events.gpsStop.raise();
     thread_.forget();
   }
-  console_.shared().gpsTimeReceived = false;
+  shared_.gpsTimeReceived = false;
   run_.reset();
 }
 
@@ -214,7 +216,7 @@ void GpsLink::setPcClock() {
   const std::optional<CalendarTime> gpsAsked = gpsTimeNow(pcAsked);
   if (!gpsAsked) return;
 
-  QMessageBox box(&console_);
+  QMessageBox box(console_.dialogParent());
   box.setWindowTitle(QStringLiteral("Set PC Clock"));
   box.setIcon(QMessageBox::Question);
   box.setText(QStringLiteral("Set the PC clock to the GPS time?"));
@@ -246,8 +248,8 @@ void GpsLink::setPcClock() {
 }
 
 void GpsLink::setFixedStationLocation() {
-  const StationPosition p = console_.shared().values.position();
-  StationSettings& s = console_.settings();
+  const StationPosition p = shared_.values.position();
+  StationSettings& s = settings_;
   s.latitude = textf("%9.6f", p.latitudeDeg);
   s.longitude = textf("%10.6f", p.longitudeDeg);
 }

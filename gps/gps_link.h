@@ -11,12 +11,15 @@
 
 namespace tervane {
 
-class MainConsole;
+class ConsoleShell;
+struct Coordination;
+struct StationSettings;
 class ProfileStore;
 
 class GpsLink {
  public:
-  GpsLink(MainConsole& console, Clock& clock, const ProfileStore* portStore);
+  GpsLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, Clock& clock,
+          const ProfileStore* portStore);
   ~GpsLink();
 
   // Where the worker enables and disables "Toggle Track".
@@ -38,7 +41,9 @@ class GpsLink {
   // The source GPS > On starts: the stored settings, or TERVANEAPRS_GPS.
   GpsWorkerParams workerParams();
 
-  MainConsole& console_;
+  ConsoleShell& console_;
+  StationSettings& settings_;
+  Coordination& shared_;
   Clock& clock_;
   const ProfileStore* portStore_;
   PortOpener opener_;

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/main_console.h"
+#include "app/console_shell.h"
 #include "aprs/received_text.h"
 #include "base/text_format.h"
 #include "tnc/position_report.h"
@@ -36,9 +36,9 @@ QString displayText(std::string_view line) {
   return receivedText(withoutLineEnd(line));
 }
 
-DisplayMode checkedMode(MainConsole& console) {
-  if (console.action(QStringLiteral("filterHighlight"))->isChecked()) return DisplayMode::Highlight;
-  if (console.action(QStringLiteral("filterFilter"))->isChecked()) return DisplayMode::Filter;
+DisplayMode checkedMode(const ConsoleShell& console) {
+  if (console.isMenuChecked(MenuItem::FilterHighlight)) return DisplayMode::Highlight;
+  if (console.isMenuChecked(MenuItem::FilterFilter)) return DisplayMode::Filter;
   return DisplayMode::FullText;
 }
 
@@ -50,12 +50,15 @@ DisplayMode checkedMode(MainConsole& console) {
 // not per line.
 class QtTncUi final : public TncUi {
  public:
-  explicit QtTncUi(MainConsole& console)
-      : console_(&console), pending_(std::make_shared<Pending>()), retry_(std::make_shared<Retry>()) {
+  explicit QtTncUi(ConsoleShell& console)
+      : console_(&console),
+        window_(console.dialogParent()),
+        pending_(std::make_shared<Pending>()),
+        retry_(std::make_shared<Retry>()) {
     // While a link waits to try again, the status bar counts the seconds down.
-    auto* tick = new QTimer(&console);
+    auto* tick = new QTimer(window_);
     std::shared_ptr<Retry> retry = retry_;
-    MainConsole* shown = console_;
+    ConsoleShell* shown = console_;
     QObject::connect(tick, &QTimer::timeout, tick, [shown, retry] {
       if (retry->active) shown->setStatus(StatusPart::Link, retry->text());
     });
@@ -71,30 +74,24 @@ class QtTncUi final : public TncUi {
   void showLine(std::string_view line) override { queue(displayText(line)); }
 
   void setUtcClock(std::string_view text) override {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     QMetaObject::invokeMethod(
-        console, [console, t = fromLatin1(text)] { console->utcClockField()->setText(t); }, Qt::QueuedConnection);
+        window_, [console, t = fromLatin1(text)] { console->setUtcClock(t); }, Qt::QueuedConnection);
   }
 
   void prefillInputLine(std::string_view text) override {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     QMetaObject::invokeMethod(
-        console,
-        [console, t = fromLatin1(text)] {
-          QPlainTextEdit* input = console->inputLine();
-          const QSignalBlocker block(input);
-          input->setPlainText(t);
-          input->setFocus();
-          input->moveCursor(QTextCursor::End);
-        },
+        window_,
+        [console, t = fromLatin1(text)] { console->prefillInputLine(t); },
         Qt::QueuedConnection);
   }
 
   void linkEnded() override {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     std::shared_ptr<Pending> pending = pending_;
     QMetaObject::invokeMethod(
-        console,
+        window_,
         [console, pending] {
           drain(*console, *pending);  // the line that says why comes first
           console->setTncMenuOpen(false);
@@ -103,9 +100,9 @@ class QtTncUi final : public TncUi {
   }
 
   void captureEnded() override {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     QMetaObject::invokeMethod(
-        console, [console] { console->setCaptureState(CaptureState::Idle); }, Qt::QueuedConnection);
+        window_, [console] { console->setCaptureState(CaptureState::Idle); }, Qt::QueuedConnection);
   }
 
   // Notices keep their place among the monitored lines; some carry what a
@@ -113,10 +110,10 @@ class QtTncUi final : public TncUi {
   void notice(std::string_view text) override { queue(receivedText(text)); }
 
   void linkCondition(LinkCondition condition, std::string_view detail, int retrySeconds) override {
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     std::shared_ptr<Retry> retry = retry_;
     QMetaObject::invokeMethod(
-        console,
+        window_,
         [console, retry, condition, d = receivedText(detail), retrySeconds] {
           retry->active = condition == LinkCondition::Retrying;
           switch (condition) {
@@ -141,10 +138,10 @@ class QtTncUi final : public TncUi {
 
   bool askDeviceOpenError(std::string_view what) override {
     bool carryOn = false;
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
     const QString failed = fromLatin1(what);
     QMetaObject::invokeMethod(
-        console, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
+        window_, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
         Qt::BlockingQueuedConnection);
     return carryOn;
   }
@@ -175,16 +172,17 @@ class QtTncUi final : public TncUi {
     }
     if (!first) return;
     std::shared_ptr<Pending> pending = pending_;
-    MainConsole* console = console_;
+    ConsoleShell* console = console_;
+    QWidget* window = window_;
     QMetaObject::invokeMethod(
-        console,
-        [console, pending] {
-          QTimer::singleShot(kConsoleBatchMs, console, [console, pending] { drain(*console, *pending); });
+        window_,
+        [console, window, pending] {
+          QTimer::singleShot(kConsoleBatchMs, window, [console, pending] { drain(*console, *pending); });
         },
         Qt::QueuedConnection);
   }
 
-  static void drain(MainConsole& console, Pending& pending) {
+  static void drain(ConsoleShell& console, Pending& pending) {
     QStringList lines;
     {
       std::lock_guard<std::mutex> lock(pending.mutex);
@@ -193,7 +191,8 @@ class QtTncUi final : public TncUi {
     console.appendMonitorLines(lines);
   }
 
-  MainConsole* console_;
+  ConsoleShell* console_;
+  QWidget* window_;
   std::shared_ptr<Pending> pending_;
   std::shared_ptr<Retry> retry_;
 };
@@ -217,8 +216,11 @@ struct TncLink::Run {
   }
 };
 
-TncLink::TncLink(MainConsole& console, const Clock& clock, const ProfileStore* portStore)
+TncLink::TncLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock,
+                 const ProfileStore* portStore)
     : console_(console),
+      settings_(settings),
+      shared_(shared),
       clock_(clock),
       portStore_(portStore),
       capture_(std::make_shared<CaptureSession>()),
@@ -240,7 +242,7 @@ void TncLink::attach() {
 }
 
 LinkSpec TncLink::chooseLink() {
-  const StationSettings& s = console_.settings();
+  const StationSettings& s = settings_;
   const char* override = std::getenv(kLinkOverrideVariable);
   if (override != nullptr && override[0] != '\0') {
     if (const std::optional<LinkSpec> spec = parseLinkOverride(override)) return *spec;
@@ -253,14 +255,14 @@ LinkSpec TncLink::chooseLink() {
 
 void TncLink::open() {
   if (thread_.isRunning()) return;
-  Events& events = console_.shared().events;
+  Events& events = shared_.events;
   // Requests left over from an earlier link are not meant for this one.
   for (AutoResetEvent* e : {&events.tncStop, &events.transmitRequest, &events.transmitReady, &events.clearReady,
                             &events.clearRequest, &events.showFullText, &events.showHighlight, &events.showFiltered,
                             &events.timeTagToggle}) {
     e->discard();
   }
-  const StationSettings& s = console_.settings();
+  const StationSettings& s = settings_;
   spec_ = chooseLink();
   PortOpener opener = opener_;
   if (!opener) {
@@ -272,14 +274,14 @@ void TncLink::open() {
   auto run = std::make_shared<Run>();
   run->previous = lastRun_;
   run->params.displayMode = checkedMode(console_);
-  const StationPosition position = console_.shared().values.position();
+  const StationPosition position = shared_.values.position();
   run->link = makeLink(spec_, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   run_ = run;
   lastRun_ = run;
-  console_.timeTagButton()->setText(QStringLiteral("Time Tag On"));
+  console_.resetTimeTagCaption();
   ui_->showCondition(QStringLiteral("Link: connecting"));
 
-  Coordination& shared = console_.shared();
+  Coordination& shared = shared_;
   TncUi& ui = *ui_;
   const Clock& clock = clock_;
   StationSink* stations = stations_;
@@ -300,7 +302,7 @@ void TncLink::close() {
     run_->streams.closeForGood();
   }
   if (thread_.isStarted()) {
-    console_.shared().events.tncStop.raise();
+    shared_.events.tncStop.raise();
     thread_.forget();
   }
   run_.reset();
@@ -308,7 +310,7 @@ void TncLink::close() {
 
 void TncLink::initialize() {
   if (!isRunning()) return;
-  StationSettings& s = console_.settings();
+  StationSettings& s = settings_;
   std::string phg;
   std::vector<std::string> texts = tncInitializationTexts(s, &phg);
   // The TNC's own beacon would carry the stored position for as long as
@@ -328,27 +330,28 @@ void TncLink::sendPositionReport() {
     notice(QStringLiteral("Position report not sent: no link is open (TNC > Open)."));
     return;
   }
-  const StationPosition p = console_.shared().values.position();
-  const StationSettings& s = console_.settings();
+  const StationPosition p = shared_.values.position();
+  const StationSettings& s = settings_;
   const std::string refusal = reportRefusal(s.callsign.view(), p.latitudeDeg, p.longitudeDeg, s.phg.view());
   if (!refusal.empty()) {
     notice(QStringLiteral("Position report not sent: %1.").arg(QString::fromUtf8(refusal.c_str())));
     return;
   }
   console_.sendToTnc(buildF2Text(clock_.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg, p.lonHemisphere,
-                                 console_.shared().values.mobileMode, s.phg, console_.shared().values.beaconComment()));
+                                 shared_.values.mobileMode, s.phg, shared_.values.beaconComment()));
 }
 
 void TncLink::notice(const QString& text) { console_.appendMonitorLines({text}); }
 
 void TncLink::startCapture() {
-  WorkingValues& values = console_.shared().values;
+  WorkingValues& values = shared_.values;
   // Until a capture folder has been chosen, the home folder is offered
   // rather than wherever the program happened to be started.
   std::string directory = values.captureDirectory();
   if (directory.empty()) directory = QDir::homePath().toLocal8Bit().toStdString() + "/";
   const std::string offered = defaultCaptureName(directory, clock_.localNow());
-  const QString chosen = QFileDialog::getSaveFileName(&console_, QString(), QString::fromLocal8Bit(offered.c_str()),
+  const QString chosen = QFileDialog::getSaveFileName(console_.dialogParent(), QString(),
+                                                      QString::fromLocal8Bit(offered.c_str()),
                                                       QStringLiteral("Text Files (*.txt);;All files (*.*)"));
   if (chosen.isEmpty()) {
     // Nothing chosen, nothing captured: the menu says so.
@@ -369,7 +372,7 @@ bool TncLink::captureInto(const std::string& path) {
     console_.setCaptureState(CaptureState::Idle);
     return false;
   }
-  console_.shared().values.setCaptureDirectory(captureDirectoryOf(path));
+  shared_.values.setCaptureDirectory(captureDirectoryOf(path));
   capture_->start(std::move(file));
   return true;
 }

@@ -18,13 +18,16 @@ class QString;
 
 namespace tervane {
 
-class MainConsole;
+class ConsoleShell;
+struct Coordination;
+struct StationSettings;
 class ProfileStore;
 class QtTncUi;
 
 class TncLink {
  public:
-  TncLink(MainConsole& console, const Clock& clock, const ProfileStore* portStore);
+  TncLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock,
+          const ProfileStore* portStore);
   ~TncLink();
 
   // Where decoded stations go once the station windows exist.
@@ -60,7 +63,9 @@ class TncLink {
   // One line for the operator in the console, among the monitored lines.
   void notice(const QString& text);
 
-  MainConsole& console_;
+  ConsoleShell& console_;
+  StationSettings& settings_;
+  Coordination& shared_;
   const Clock& clock_;
   const ProfileStore* portStore_;
   StationSink* stations_ = nullptr;

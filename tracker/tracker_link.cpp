@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/main_console.h"
+#include "app/console_shell.h"
 #include "tracker/element_file.h"
 
 namespace tervane {
@@ -19,14 +19,16 @@ namespace {
 // thread; a window already destroyed simply receives nothing.
 class QtTrackerUi final : public TrackerUi {
  public:
-  QtTrackerUi(TrackerStatusWindow* window, MainConsole* console) : window_(window), console_(console) {}
+  QtTrackerUi(TrackerStatusWindow* window, ConsoleShell* console)
+      : window_(window), console_(console), shell_(console->dialogParent()) {}
   void showSummary(const std::string& text) override {
-    QPointer<MainConsole> c = console_;
+    ConsoleShell* c = console_;
+    QPointer<QWidget> w = shell_;
     std::shared_ptr<std::atomic<bool>> live = live_;
     QMetaObject::invokeMethod(
         qApp,
-        [c, live, t = QString::fromUtf8(text.c_str())] {
-          if (c && *live) c->setStatus(StatusPart::Tracker, t);
+        [c, w, live, t = QString::fromUtf8(text.c_str())] {
+          if (w && *live) c->setStatus(StatusPart::Tracker, t);
         },
         Qt::QueuedConnection);
   }
@@ -53,7 +55,8 @@ class QtTrackerUi final : public TrackerUi {
 
  private:
   QPointer<TrackerStatusWindow> window_;
-  QPointer<MainConsole> console_;
+  ConsoleShell* console_;
+  QPointer<QWidget> shell_;
   std::shared_ptr<std::atomic<bool>> live_ = std::make_shared<std::atomic<bool>>(true);
 };
 
@@ -67,7 +70,8 @@ struct TrackerLink::Run {
   std::unique_ptr<QtTrackerUi> ui;
 };
 
-TrackerLink::TrackerLink(MainConsole& console, const Clock& clock) : console_(console), clock_(clock) {}
+TrackerLink::TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock)
+    : console_(console), settings_(settings), shared_(shared), clock_(clock) {}
 
 TrackerLink::~TrackerLink() {
   if (run_) run_->stop = true;
@@ -94,7 +98,7 @@ void TrackerLink::attach() {
 
 PassesWindow* TrackerLink::passesWindow() {
   if (!passes_) {
-    passes_ = new PassesWindow(console_.shared(), clock_, &console_);
+    passes_ = new PassesWindow(shared_, clock_, console_.dialogParent());
     passes_->setPassChosen([this](int satellite, const SatellitePass& pass) {
       SkyPlotWindow* plot = skyPlotWindow();
       plot->show();
@@ -106,19 +110,19 @@ PassesWindow* TrackerLink::passesWindow() {
 }
 
 SkyPlotWindow* TrackerLink::skyPlotWindow() {
-  if (!skyPlot_) skyPlot_ = new SkyPlotWindow(console_.shared(), clock_, &console_);
+  if (!skyPlot_) skyPlot_ = new SkyPlotWindow(shared_, clock_, console_.dialogParent());
   return skyPlot_.data();
 }
 
 void TrackerLink::on() {
-  Coordination& shared = console_.shared();
+  Coordination& shared = shared_;
   if (shared.tracker.count == 0) selectSatellites();
   if (shared.tracker.count <= 0) return;
   console_.setTrackerMenuRunning(true);
   if (thread_.isRunning()) return;
   if (!status_) {
     status_ = new TrackerStatusWindow(
-        [this] { console_.action(QStringLiteral("trackerShowStatus"))->setEnabled(true); }, &console_);
+        [this] { console_.setMenuEnabled(MenuItem::TrackerShowStatus, true); }, console_.dialogParent());
   }
   status_->show();
   shared.events.trackerStop.discard();
@@ -138,7 +142,7 @@ void TrackerLink::on() {
 void TrackerLink::off() {
   console_.setTrackerMenuRunning(false);
   console_.setStatus(StatusPart::Tracker, QStringLiteral("Tracker: off"));
-  Coordination& shared = console_.shared();
+  Coordination& shared = shared_;
   std::shared_ptr<Run> run = run_;
   // The pass schedule ends now; the worker puts the station's own path back
   // on its way out.
@@ -153,7 +157,7 @@ void TrackerLink::off() {
   // crossing search); the window's thread never waits for it.
   QPointer<TrackerStatusWindow> window = status_;
   status_.clear();
-  auto* poll = new QTimer(&console_);
+  auto* poll = new QTimer(console_.dialogParent());
   QObject::connect(poll, &QTimer::timeout, poll, [poll, window, run] {
     if (run && !run->ended) return;
     delete window.data();
@@ -164,14 +168,15 @@ void TrackerLink::off() {
 }
 
 void TrackerLink::kepFile() {
-  StationSettings& s = console_.settings();
-  const QString chosen = QFileDialog::getOpenFileName(&console_, QString(), QString::fromLocal8Bit(s.kepFileName.c_str()),
+  StationSettings& s = settings_;
+  const QString chosen = QFileDialog::getOpenFileName(console_.dialogParent(), QString(),
+                                                      QString::fromLocal8Bit(s.kepFileName.c_str()),
                                                       QStringLiteral("Text Files (*.txt);;All files (*.*)"));
   if (!chosen.isEmpty()) s.kepFileName = chosen.toLocal8Bit().toStdString();
 }
 
 bool TrackerLink::selectSatellites() {
-  StationSettings& s = console_.settings();
+  StationSettings& s = settings_;
   if (s.kepFileName.empty()) kepFile();
   if (s.kepFileName.empty()) kepFile();
   std::vector<ElementRecord> available = scanElementFile(s.kepFileName.str());
@@ -180,9 +185,9 @@ bool TrackerLink::selectSatellites() {
           ? QStringLiteral("No satellites were found in the element file %1.").arg(QString::fromLocal8Bit(s.kepFileName.c_str()))
           : QString();
   SatelliteSelection selection(std::move(available), s);
-  SatelliteSelectionDialog dialog(selection, note, &console_);
+  SatelliteSelectionDialog dialog(selection, note, console_.dialogParent());
   if (dialog.exec() != QDialog::Accepted) return false;
-  selection.commit(s, console_.shared().tracker);
+  selection.commit(s, shared_.tracker);
   return true;
 }
 

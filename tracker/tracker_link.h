@@ -13,11 +13,13 @@
 
 namespace tervane {
 
-class MainConsole;
+class ConsoleShell;
+struct Coordination;
+struct StationSettings;
 
 class TrackerLink {
  public:
-  TrackerLink(MainConsole& console, const Clock& clock);
+  TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock);
   ~TrackerLink();
   void attach();
 
@@ -36,7 +38,9 @@ class TrackerLink {
 
  private:
   struct Run;
-  MainConsole& console_;
+  ConsoleShell& console_;
+  StationSettings& settings_;
+  Coordination& shared_;
   const Clock& clock_;
   QPointer<TrackerStatusWindow> status_;
   QPointer<PassesWindow> passes_;

@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   PositionWindow positions(shared, &console);
   StationsWindow stations([&console](const std::string& t) { return console.sendToTnc(t); }, &console);
   StationWindowsSink sink(positions, stations);
-  TncLink link(console, clock, nullptr);
+  TncLink link(console, settings, shared, clock, nullptr);
   link.setStationSink(&sink);
   link.attach();
   console.initialise();

@@ -118,7 +118,7 @@ void writeTraffic(const QString& path, const QString& tag, int count) {
 }
 
 struct Station : StationRig {
-  GpsLink gps{console, clock, nullptr};
+  GpsLink gps{console, settings, shared, clock, nullptr};
   DeviceQuestionGuard question;
 
   Station() {

@@ -35,7 +35,7 @@ struct Station {
   TransmitCourier courier{shared};
   MainConsole console{settings, shared, courier};
   PositionWindow positions{shared, &console};
-  GpsLink gps{console, clock, nullptr};
+  GpsLink gps{console, settings, shared, clock, nullptr};
 
   Station(const QString& device, bool mobile, int gpsType) {
     qputenv("TERVANEAPRS_COM2", device.toLocal8Bit());

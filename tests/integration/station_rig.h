@@ -26,7 +26,7 @@ struct StationRig {
   tervane::PositionWindow positions{shared, &console};
   tervane::StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
   tervane::StationWindowsSink sink{positions, stations};
-  tervane::TncLink link{console, clock, nullptr};
+  tervane::TncLink link{console, settings, shared, clock, nullptr};
 
   // The link feeds the station windows and answers the TNC menu.
   void wire() {

@@ -71,7 +71,7 @@ class TrackerPassTest : public QObject {
     SharedClock clock(kStart);
     TransmitCourier courier(shared);
     MainConsole console(settings, shared, courier);
-    TncLink link(console, clock, nullptr);
+    TncLink link(console, settings, shared, clock, nullptr);
     link.attach();
     console.initialise();
     console.action("tncOpen")->trigger();

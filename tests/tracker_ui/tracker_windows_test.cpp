@@ -212,7 +212,7 @@ class TrackerWindowsTest : public QObject {
     TransmitCourier courier(shared);
     MainConsole console(settings, shared, courier);
     SystemClock clock;
-    TrackerLink tracker(console, clock);
+    TrackerLink tracker(console, settings, shared, clock);
     tracker.attach();
     console.initialise();
 
