@@ -8,7 +8,6 @@
 #include "base/coordination.h"
 #include "app/main_console.h"
 #include "base/station_settings.h"
-#include "base/transmit_courier.h"
 #include "platform/qt_profile_store.h"
 #include "aprs/station_windows.h"
 #include "dialogs/dialog_commands.h"
@@ -30,10 +29,10 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   SystemClock clock;
   StationSettings settings;
   settings.load(store);
-  TransmitCourier courier(shared);
-  MainConsole console(settings, shared, courier);
+  MainConsole console(settings, shared);
   PositionWindow positionWindow(shared, &console);
-  StationsWindow stationsWindow([&console](const std::string& text) { return console.sendToTnc(text); }, &console);
+  StationsWindow stationsWindow([&console](const std::string& text) { return console.sendToTnc(Outbound::packet(text)); },
+                                &console);
   StationWindowsSink stationSink(positionWindow, stationsWindow);
   TncLink tnc(console, settings, shared, clock, &store);
   tnc.setStationSink(&stationSink);
@@ -48,7 +47,7 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     stationsWindow.raise();
   };
   attachDialogCommands(console, settings, shared);
-  TrackerLink tracker(console, settings, shared, clock);
+  TrackerLink tracker(console, settings, shared, tnc.outbox(), clock);
   tracker.attach();
   MapWindow mapWindow(MapSources{&shared, &clock, [&tracker] { return tracker.isRunning(); },
                                  [&settings] { return std::string(settings.callsign.view()); }},

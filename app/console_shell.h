@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/coordination.h"
+#include "base/outbound.h"
 
 class QWidget;
 
@@ -23,6 +24,7 @@ struct ConsoleCommands {
   std::function<void()> tncOpen;        // after the menu states are set
   std::function<void()> tncClose;       // after the menu states are set
   std::function<bool()> tncRunning;     // a TNC worker runs
+  std::function<bool(Outbound)> tncSend;  // to the open link; false when none is open
   std::function<void()> tncInitialize;
   std::function<void()> sendPositionReport;
   std::function<void()> captureStart;   // after the menu states are set
@@ -85,9 +87,6 @@ class ConsoleShell {
   virtual void setTrackerMenuRunning(bool running) = 0;
   virtual void setMenuEnabled(MenuItem item, bool enabled) = 0;
   virtual bool isMenuChecked(MenuItem item) const = 0;
-  // Hands a text to the TNC worker without blocking; false (nothing sent)
-  // when no TNC worker runs.
-  virtual bool sendToTnc(const std::string& text) = 0;
   // The "Device Open Error" question about what gave no answer; true for
   // "Continue".
   virtual bool askDeviceOpenError(const QString& what) = 0;

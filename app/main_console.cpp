@@ -23,7 +23,6 @@
 #include <malloc.h>
 
 #include "base/text_format.h"
-#include "base/transmit_courier.h"
 
 // The window icon lives in a resource compiled into a static library; the
 // library's resources must be registered by hand.
@@ -42,8 +41,8 @@ QString latin1(const std::string& text) {
 
 }  // namespace
 
-MainConsole::MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), shared_(shared), courier_(courier) {
+MainConsole::MainConsole(StationSettings& settings, Coordination& shared, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), shared_(shared) {
   registerConsoleResources();
   setWindowTitle(QStringLiteral("TervaneAPRS"));
   setWindowIcon(QIcon(QStringLiteral(":/tervaneaprs.png")));
@@ -161,11 +160,11 @@ void MainConsole::buildControls() {
   connect(timeTagButton_, &QPushButton::clicked, this, [this] { onTimeTag(); });
   connect(clearTextButton_, &QPushButton::clicked, this, [this] { onClearText(); });
   connect(controlButton_, &QPushButton::clicked, this, [this] {
-    sendToTnc(std::string(1, '\x03'));
+    sendToTnc(Outbound{Outbound::Kind::Control});
     inputLine_->setFocus();
   });
   connect(converseButton_, &QPushButton::clicked, this, [this] {
-    sendToTnc(std::string("\x03" "conv\r"));
+    sendToTnc(Outbound{Outbound::Kind::Converse});
     inputLine_->setFocus();
   });
 }
@@ -214,7 +213,6 @@ void MainConsole::buildMenus() {
   });
   addItem(tnc, "tncClose", "Close", [this] {
     setTncMenuOpen(false);
-    courier_.cancelAll();
     call(commands_.tncClose);
   });
   addItem(tnc, "tncInitialize", "Initialize", [this] { call(commands_.tncInitialize); });
@@ -413,10 +411,8 @@ void MainConsole::chooseFilterMode(const QString& item, AutoResetEvent& event) {
   event.raise();
 }
 
-bool MainConsole::sendToTnc(const std::string& text) {
-  if (!commands_.tncRunning || !commands_.tncRunning()) return false;
-  courier_.sendText(text);
-  return true;
+bool MainConsole::sendToTnc(Outbound item) {
+  return commands_.tncSend && commands_.tncSend(std::move(item));
 }
 
 void MainConsole::onInputChanged() {
@@ -433,7 +429,7 @@ void MainConsole::onInputChanged() {
                               kInputLineCapacity - 1));
   sent += '\r';
   const QSignalBlocker block(inputLine_);
-  if (sendToTnc(sent)) {
+  if (sendToTnc(Outbound::typedLine(std::move(sent)))) {
     inputLine_->clear();
   } else {
     inputLine_->setPlainText(line);
@@ -451,7 +447,6 @@ void MainConsole::onTimeTag() {
 void MainConsole::onClearText() {
   clearMonitor();
   inputLine_->setFocus();
-  if (commands_.tncRunning && commands_.tncRunning()) courier_.requestClear();
 }
 
 bool MainConsole::askDeviceOpenError(const QString& what) {

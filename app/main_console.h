@@ -23,11 +23,10 @@ class QMenu;
 
 namespace tervane {
 
-class TransmitCourier;
 
 class MainConsole : public QMainWindow, public ConsoleShell {
  public:
-  MainConsole(StationSettings& settings, Coordination& shared, TransmitCourier& courier, QWidget* parent = nullptr);
+  MainConsole(StationSettings& settings, Coordination& shared, QWidget* parent = nullptr);
 
   // Runs the initialisation steps: publishes the working values, shows the
   // position, sets the initial menu states.
@@ -72,7 +71,9 @@ class MainConsole : public QMainWindow, public ConsoleShell {
   bool isMenuChecked(MenuItem item) const override;
   // Hands a text to the TNC worker without blocking; false (nothing sent)
   // when no TNC worker runs.
-  bool sendToTnc(const std::string& text) override;
+  // Hands an item to the open link without blocking; false (nothing sent)
+  // when no link is open.
+  bool sendToTnc(Outbound item);
   // The "Device Open Error" question about what gave no answer (the port,
   // its device and what it did not do); true for "Continue".
   bool askDeviceOpenError(const QString& what) override;
@@ -106,7 +107,6 @@ class MainConsole : public QMainWindow, public ConsoleShell {
 
   StationSettings& settings_;
   Coordination& shared_;
-  TransmitCourier& courier_;
   ConsoleCommands commands_;
   std::map<QString, QAction*> actions_;
   QWidget* client_ = nullptr;

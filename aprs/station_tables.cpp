@@ -75,18 +75,21 @@ TableChange StationList::addCallsign(std::string_view call) {
 void StationList::remove(std::vector<std::size_t> rows) { removeRows(std::move(rows), calls_); }
 
 std::vector<std::string> qslTexts(const std::vector<std::string>& calls, std::size_t maxLength) {
-  const std::string head = std::string("\x03") + "conv\rQSL ";
+  // A text-mode TNC is sent Ctrl-C and "conv" before the text and a CR after
+  // it: the whole must stay within maxLength.
+  constexpr std::size_t kFraming = 6;
+  const std::string head = "QSL ";
   std::vector<std::string> texts;
   std::string text = head;
   for (const std::string& call : calls) {
-    if (text.size() > head.size() && text.size() + call.size() + 2 > maxLength) {
-      texts.push_back(text + "\r");
+    if (text.size() > head.size() && kFraming + text.size() + call.size() + 2 > maxLength) {
+      texts.push_back(text);
       text = head;
     }
-    text += call.substr(0, maxLength - head.size() - 2);
+    text += call.substr(0, maxLength - kFraming - head.size() - 2);
     text += ' ';
   }
-  if (text.size() > head.size()) texts.push_back(text + "\r");
+  if (text.size() > head.size()) texts.push_back(text);
   return texts;
 }
 

@@ -60,9 +60,9 @@ class StationList {
 };
 
 // The texts Confirm sends for the selected callsigns, in list order: each
-// "\x03" "conv\rQSL " followed by callsigns, each with a blank, and a CR, and
-// never longer than maxLength; a selection too long for one text goes out as
-// several.
+// The information fields "QSL " followed by callsigns, each with a blank;
+// with the text-mode TNC's framing (Ctrl-C, "conv", CR) never longer than
+// maxLength. A selection too long for one packet goes out as several.
 std::vector<std::string> qslTexts(const std::vector<std::string>& calls, std::size_t maxLength = 255);
 
 }  // namespace tervane

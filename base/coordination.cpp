@@ -57,11 +57,4 @@ void publishWorkingValues(StationSettings& settings, Coordination& shared) {
   values.setFilterStrings(settings.filterString);
 }
 
-bool handToTnc(Coordination& shared, std::string_view text, int timeoutMs) {
-  if (!shared.events.transmitReady.wait(timeoutMs)) return false;
-  shared.transmitBuffer = text;
-  shared.events.transmitRequest.raise();
-  return true;
-}
-
 }  // namespace tervane

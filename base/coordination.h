@@ -1,7 +1,8 @@
 #pragma once
 // The vocabulary through which the user-interface thread and the workers meet:
-// the process-wide events, the two one-slot mailboxes and the shared working
-// values. One Coordination object is created at program start and outlives
+// the process-wide events, the waypoint hand-off to the GPS and the shared
+// working values (what the station sends goes through each link run's
+// outbound queue instead). One Coordination object is created at program start and outlives
 // every worker.
 
 #include <array>
@@ -17,10 +18,6 @@
 namespace tervane {
 
 struct Events {
-  AutoResetEvent transmitRequest;
-  AutoResetEvent transmitReady;
-  AutoResetEvent clearReady;
-  AutoResetEvent clearRequest;
   AutoResetEvent tncStop;
   AutoResetEvent showFullText;
   AutoResetEvent showHighlight;
@@ -135,9 +132,6 @@ struct TrackerTables {
 
 struct Coordination {
   Events events;
-  // Every text for the TNC passes through this one slot; the transmitReady
-  // token grants it, transmitRequest hands it to the TNC worker.
-  FixedText<1024> transmitBuffer;
   WaypointBatch waypointBatch;
   WorkingValues values;
   TrackerTables tracker;
@@ -154,8 +148,5 @@ struct Coordination {
 // and tncBeaconFlag follows the cleared value.
 void publishWorkingValues(StationSettings& settings, Coordination& shared);
 
-// Takes the transmit slot (waiting up to timeoutMs), copies the text in and
-// hands it to the TNC worker. False when the slot could not be had in time.
-bool handToTnc(Coordination& shared, std::string_view text, int timeoutMs);
 
 }  // namespace tervane

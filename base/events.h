@@ -30,8 +30,8 @@ class AutoResetEvent {
     return was;
   }
 
-  // Waits without time limit. Only workers and the transmit courier may call
-  // this; the user-interface thread never waits without limit.
+  // Waits without time limit. Only workers may call this; the user-interface
+  // thread never waits without limit.
   void waitForever() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return raised_; });

@@ -3,6 +3,7 @@
 #include "base/text_format.h"
 #include "tnc/aprs_is.h"
 #include "tnc/kiss_link.h"
+#include "tnc/position_report.h"
 
 namespace tervane {
 namespace {
@@ -91,21 +92,40 @@ void AprsIsLink::takeComment(std::string_view line) {
   }
 }
 
-void AprsIsLink::transmit(std::string_view text) {
-  // Commands meant for a TNC (a satellite pass's path, Initialize) have no
-  // meaning on the internet; lines in converse mode are packets.
-  for (const ConverseTextReader::Item& item : converse_.feed(text)) {
-    if (!item.isCommand) send(item.text);
+void AprsIsLink::send(const Outbound& item) {
+  // A satellite pass's path and Initialize mean nothing on the internet;
+  // typed lines in converse mode are packets, as on a TNC.
+  std::string_view typed;
+  switch (item.kind) {
+    case Outbound::Kind::Packet:
+      sendPacket(item.text);
+      return;
+    case Outbound::Kind::TypedLine:
+      typed = item.text;
+      break;
+    case Outbound::Kind::Control:
+      typed = "\x03";
+      break;
+    case Outbound::Kind::Converse:
+      typed = kConverseEscape;
+      break;
+    case Outbound::Kind::PassStart:
+    case Outbound::Kind::PassEnd:
+    case Outbound::Kind::Initialize:
+      return;
+  }
+  for (const ConverseTextReader::Item& line : converse_.feed(typed)) {
+    if (!line.isCommand) sendPacket(line.text);
   }
 }
 
 bool AprsIsLink::sendReport(std::string_view report) {
   if (!tcp_.isUp() || state_ == Login::Sent || state_ == Login::None) return false;
-  send(withoutLineEnd(report));
+  sendPacket(withoutLineEnd(report));
   return true;
 }
 
-void AprsIsLink::send(std::string_view information) {
+void AprsIsLink::sendPacket(std::string_view information) {
   const std::string text(information);
   if (!tcp_.isUp() || state_ != Login::Verified) {
     const char* why = !tcp_.isUp()                ? "the APRS-IS server is not connected"

@@ -35,7 +35,7 @@ class AprsIsLink final : public LinkKind {
 
   LinkStart start(LinkServices& services) override;
   bool receive(const LineHandler& onLine) override;
-  void transmit(std::string_view text) override;
+  void send(const Outbound& item) override;
   bool sendReport(std::string_view report) override;
   void finish() override;
 
@@ -45,7 +45,7 @@ class AprsIsLink final : public LinkKind {
  private:
   using Clock = std::chrono::steady_clock;
   enum class Login { None, Sent, Verified, Unverified };
-  void send(std::string_view information);
+  void sendPacket(std::string_view information);
   void takeComment(std::string_view line);
 
   ReconnectingTcp tcp_;

@@ -1,6 +1,7 @@
 #include "tnc/kiss_link.h"
 
 #include "base/text_format.h"
+#include "tnc/position_report.h"
 
 namespace tervane {
 namespace {
@@ -68,10 +69,38 @@ bool KissLink::receive(const LineHandler& onLine) {
   return true;
 }
 
-void KissLink::transmit(std::string_view text) {
+void KissLink::send(const Outbound& item) {
+  switch (item.kind) {
+    case Outbound::Kind::TypedLine:
+      readTyped(item.text);
+      break;
+    case Outbound::Kind::Control:
+      readTyped("\x03");
+      break;
+    case Outbound::Kind::Converse:
+      readTyped(kConverseEscape);
+      break;
+    case Outbound::Kind::Packet:
+      sendFrame(item.text);
+      break;
+    case Outbound::Kind::PassStart:
+    case Outbound::Kind::PassEnd:
+      own_.path = item.path;
+      break;
+    case Outbound::Kind::Initialize:
+      if (item.settings) own_ = OwnFrames{item.settings->callsign.str(), item.settings->unprotoVia.str()};
+      readTyped(kConverseEscape);  // as a TNC after Initialize: typed lines are packets
+      break;
+  }
+}
+
+// What the operator types is read as on a TNC: lines in converse mode are
+// frames, and in command mode MYCALL and UNPROTO ... VIA set the callsign
+// and the path.
+void KissLink::readTyped(std::string_view text) {
   for (const ConverseTextReader::Item& item : converse_.feed(text)) {
     if (!item.isCommand) {
-      send(item.text);
+      sendFrame(item.text);
     } else if (const std::optional<LinkCommand> command = readLinkCommand(item.text)) {
       apply(*command);
     }
@@ -88,11 +117,11 @@ void KissLink::apply(const LinkCommand& command) {
 
 bool KissLink::sendReport(std::string_view report) {
   if (tcp_ && !tcp_->isUp()) return false;
-  send(withoutLineEnd(report));
+  sendFrame(withoutLineEnd(report));
   return true;
 }
 
-void KissLink::send(std::string_view information) {
+void KissLink::sendFrame(std::string_view information) {
   const std::optional<Ax25Address> source = parseAx25Address(own_.callsign);
   const std::optional<std::vector<Ax25Address>> path = parseAx25Path(own_.path);
   const std::string text(information);

@@ -39,13 +39,14 @@ class KissLink final : public LinkKind {
 
   LinkStart start(LinkServices& services) override;
   bool receive(const LineHandler& onLine) override;
-  void transmit(std::string_view text) override;
+  void send(const Outbound& item) override;
   bool sendReport(std::string_view report) override;
   void finish() override;
 
  private:
   explicit KissLink(OwnFrames own) : own_(std::move(own)) {}
-  void send(std::string_view information);
+  void sendFrame(std::string_view information);
+  void readTyped(std::string_view text);
   void apply(const LinkCommand& command);
   std::string where() const;
 

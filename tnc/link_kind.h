@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/byte_stream.h"
+#include "base/outbound.h"
 
 namespace tervane {
 
@@ -80,8 +81,8 @@ class LinkKind {
   // complete monitored line, with two line-end bytes, to onLine. False when
   // the link is lost for good; the kind has said why.
   virtual bool receive(const LineHandler& onLine) = 0;
-  // One text from the transmit mailbox, in the text-mode TNC's language.
-  virtual void transmit(std::string_view text) = 0;
+  // One item the station sends, in the kind's own form.
+  virtual void send(const Outbound& item) = 0;
   // The PC beacon's position report, ending in a carriage return. False
   // when the link cannot take it now (a network link that is down): the
   // beacon stays due and goes out once the link is back.

@@ -5,6 +5,7 @@
 
 #include "base/text_format.h"
 #include "tnc/position_report.h"
+#include "tnc/tnc_setup.h"
 
 namespace tervane {
 
@@ -83,7 +84,37 @@ bool TextTncLink::receive(const LineHandler& onLine) {
   return true;
 }
 
-void TextTncLink::transmit(std::string_view text) { port_->write(text); }
+std::vector<std::string> textTncWrites(const Outbound& item) {
+  switch (item.kind) {
+    case Outbound::Kind::TypedLine:
+      return {item.text};
+    case Outbound::Kind::Control:
+      return {std::string(1, '\x03')};
+    case Outbound::Kind::Converse:
+      return {kConverseEscape};
+    case Outbound::Kind::Packet:
+      return {kConverseEscape + item.text + "\r"};
+    case Outbound::Kind::PassStart:
+      return {"\x03" + textf("UNPROTO %s VIA %s\r", item.destination.c_str(), item.path.c_str()), "B E  0\r"};
+    case Outbound::Kind::PassEnd: {
+      std::vector<std::string> writes = {"\x03" +
+                                         textf("UNPROTO %s VIA %s\r", item.destination.c_str(), item.path.c_str())};
+      if (item.tncBeaconTens >= 0) writes.push_back(textf("B E %d\r", item.tncBeaconTens));
+      writes.emplace_back("conv\r");
+      return writes;
+    }
+    case Outbound::Kind::Initialize: {
+      if (!item.settings) return {};
+      std::vector<std::string> texts = tncInitializationTexts(*item.settings, nullptr);
+      return item.tncBeaconAllowed ? texts : withoutTncBeacon(std::move(texts));
+    }
+  }
+  return {};
+}
+
+void TextTncLink::send(const Outbound& item) {
+  for (const std::string& text : textTncWrites(item)) port_->write(text);
+}
 
 bool TextTncLink::sendReport(std::string_view report) {
   port_->write(kConverseEscape);

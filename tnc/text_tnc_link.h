@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/serial_port.h"
 #include "tnc/line_cutter.h"
@@ -29,7 +30,7 @@ class TextTncLink final : public LinkKind {
 
   LinkStart start(LinkServices& services) override;
   bool receive(const LineHandler& onLine) override;
-  void transmit(std::string_view text) override;
+  void send(const Outbound& item) override;
   bool sendReport(std::string_view report) override;
   void prepareEmail() override;
   bool beaconsByItself() const override { return true; }
@@ -44,6 +45,11 @@ class TextTncLink final : public LinkKind {
   std::string devicePath_;
   LineCutter cutter_;
 };
+
+// What the text-mode TNC is written for an item, write by write, in its
+// command language: Ctrl-C, "conv", "UNPROTO ... VIA ...", "B E n", the
+// Initialize set with MYCALL and BTEXT.
+std::vector<std::string> textTncWrites(const Outbound& item);
 
 // Opens the serial port of a link; on failure tells the operator which
 // port and device could not be opened and why.

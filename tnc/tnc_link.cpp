@@ -205,6 +205,7 @@ struct TncLink::Run {
   TncWorkerParams params;
   std::unique_ptr<LinkKind> link;
   StreamSlot streams;
+  std::shared_ptr<OutboundQueue> outbound = std::make_shared<OutboundQueue>();
   std::atomic<bool> stop{false};
   std::atomic<bool> ended{false};
   std::shared_ptr<Run> previous;
@@ -233,6 +234,7 @@ void TncLink::attach() {
   c.tncOpen = [this] { open(); };
   c.tncClose = [this] { close(); };
   c.tncRunning = [this] { return isRunning(); };
+  c.tncSend = [this](Outbound item) { return isRunning() && outbox_.post(std::move(item)); };
   c.tncInitialize = [this] { initialize(); };
   c.sendPositionReport = [this] { sendPositionReport(); };
   c.captureStart = [this] { startCapture(); };
@@ -257,8 +259,7 @@ void TncLink::open() {
   if (thread_.isRunning()) return;
   Events& events = shared_.events;
   // Requests left over from an earlier link are not meant for this one.
-  for (AutoResetEvent* e : {&events.tncStop, &events.transmitRequest, &events.transmitReady, &events.clearReady,
-                            &events.clearRequest, &events.showFullText, &events.showHighlight, &events.showFiltered,
+  for (AutoResetEvent* e : {&events.tncStop, &events.showFullText, &events.showHighlight, &events.showFiltered,
                             &events.timeTagToggle}) {
     e->discard();
   }
@@ -278,6 +279,7 @@ void TncLink::open() {
   run->link = makeLink(spec_, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   run_ = run;
   lastRun_ = run;
+  outbox_.attach(run->outbound);
   console_.resetTimeTagCaption();
   ui_->showCondition(QStringLiteral("Link: connecting"));
 
@@ -288,7 +290,8 @@ void TncLink::open() {
   std::shared_ptr<CaptureSession> capture = capture_;
   thread_.start([run, &shared, &ui, &clock, stations, capture] {
     run->waitForPrevious();
-    TncWorkerContext context{shared, clock, ui, stations, *run->link, run->streams, *capture, &run->stop};
+    TncWorkerContext context{shared,       clock,    ui,         stations,           *run->link,
+                             run->streams, *capture, &run->stop, run->outbound.get()};
     const int result = runTncWorker(run->params, context);
     run->ended = true;
     return result;
@@ -297,6 +300,7 @@ void TncLink::open() {
 
 void TncLink::close() {
   ui_->showCondition(QStringLiteral("Link: closed"));
+  outbox_.detach();  // what has not gone out yet goes with the run
   if (run_) {
     run_->stop = true;
     run_->streams.closeForGood();
@@ -311,17 +315,20 @@ void TncLink::close() {
 void TncLink::initialize() {
   if (!isRunning()) return;
   StationSettings& s = settings_;
-  std::string phg;
-  std::vector<std::string> texts = tncInitializationTexts(s, &phg);
+  const std::string phg = computePhg(leadingNumber(s.power), leadingNumber(s.height), leadingNumber(s.gain),
+                                     leadingNumber(s.direction));
+  Outbound item;
+  item.kind = Outbound::Kind::Initialize;
+  item.settings = std::make_shared<const StationSettings>(s);
   // The TNC's own beacon would carry the stored position for as long as
   // the TNC runs: a station that is not set up has it turned off instead.
   const std::string refusal =
       reportRefusal(s.callsign.view(), leadingNumber(s.latitude), leadingNumber(s.longitude), phg);
   if (!refusal.empty() && s.tncBeaconOn != 0) {
-    texts = withoutTncBeacon(std::move(texts));
+    item.tncBeaconAllowed = false;
     notice(QStringLiteral("TNC beacon turned off: %1.").arg(QString::fromUtf8(refusal.c_str())));
   }
-  for (const std::string& text : texts) console_.sendToTnc(text);
+  outbox_.post(std::move(item));
   s.phg = phg;
 }
 
@@ -337,8 +344,10 @@ void TncLink::sendPositionReport() {
     notice(QStringLiteral("Position report not sent: %1.").arg(QString::fromUtf8(refusal.c_str())));
     return;
   }
-  console_.sendToTnc(buildF2Text(clock_.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg, p.lonHemisphere,
-                                 shared_.values.mobileMode, s.phg, shared_.values.beaconComment()));
+  outbox_.post(Outbound::packet(std::string(
+      withoutLineEnd(buildPositionReport(clock_.utcNow(), p.latitudeDeg, p.latHemisphere, p.longitudeDeg,
+                                         p.lonHemisphere, shared_.values.mobileMode, s.phg,
+                                         shared_.values.beaconComment())))));
 }
 
 void TncLink::notice(const QString& text) { console_.appendMonitorLines({text}); }

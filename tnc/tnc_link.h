@@ -51,6 +51,9 @@ class TncLink {
   void stopCapture() { capture_->stop(); }
   void pauseCapture(bool paused) { capture_->setPaused(paused); }
   const CaptureSession& capture() const { return *capture_; }
+  // Where the station's own items go: the queue of the open run. Any thread
+  // may post; false when no link is open.
+  LinkOutbox& outbox() { return outbox_; }
   // The link the last TNC > Open started.
   const LinkSpec& linkSpec() const { return spec_; }
 
@@ -73,6 +76,7 @@ class TncLink {
   LinkSpec spec_;
   std::shared_ptr<CaptureSession> capture_;
   std::unique_ptr<QtTncUi> ui_;
+  LinkOutbox outbox_;
   std::shared_ptr<Run> run_;
   std::shared_ptr<Run> lastRun_;
   WorkerThread thread_;

@@ -30,8 +30,6 @@ class TncWorker {
       case LinkStart::Running:
         break;
     }
-    events_.transmitReady.raise();
-    events_.clearReady.raise();
     const LineHandler onLine = [this](std::string_view line) { processLine(line); };
     bool lost = false;
     while (!stopped_ && !stopping()) {
@@ -57,6 +55,11 @@ class TncWorker {
   // link's read, which returns after a fraction of a second when the
   // channel is quiet and keeps up with the traffic when it is not.
   bool pass(const LineHandler& onLine) {
+    // What the station sends goes first, so that a satellite pass's path is
+    // in force before the pass's first beacon.
+    if (ctx_.outbound != nullptr) {
+      while (std::optional<Outbound> item = ctx_.outbound->take()) ctx_.link.send(*item);
+    }
     pcBeacon();
     if (events_.timeTagToggle.wait(0)) timeTag_ = !timeTag_;
     if (events_.showFullText.wait(0)) mode_ = DisplayMode::FullText;
@@ -67,13 +70,6 @@ class TncWorker {
       return true;
     }
     if (events_.emailPrompt.wait(0)) emailPrompt();
-    while (events_.transmitRequest.wait(0)) {
-      ctx_.link.transmit(ctx_.shared.transmitBuffer.view());
-      events_.transmitReady.raise();
-    }
-    // The console was cleared on the user-interface thread already; a clear
-    // only needs its token back, at once, so nothing queued behind it waits.
-    while (events_.clearRequest.wait(0)) events_.clearReady.raise();
     updateClock();
     return ctx_.link.receive(onLine);
   }

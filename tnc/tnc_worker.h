@@ -16,6 +16,7 @@
 #include "tnc/capture_session.h"
 #include "tnc/link_kind.h"
 #include "tnc/monitor_text.h"
+#include "base/outbound.h"
 
 namespace tervane {
 
@@ -34,6 +35,8 @@ struct TncWorkerContext {
   // Set by TNC > Close for this run alone, so a run that is still finishing
   // never takes requests meant for the next one.
   const std::atomic<bool>* stopRequested = nullptr;
+  // What the station sends through this run, taken once a pass.
+  OutboundQueue* outbound = nullptr;
 };
 
 // The worker's entry function: 0 when it ends on TncStop or on Cancel at the

@@ -70,8 +70,9 @@ struct TrackerLink::Run {
   std::unique_ptr<QtTrackerUi> ui;
 };
 
-TrackerLink::TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock)
-    : console_(console), settings_(settings), shared_(shared), clock_(clock) {}
+TrackerLink::TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, LinkOutbox& outbox,
+                         const Clock& clock)
+    : console_(console), settings_(settings), shared_(shared), outbox_(outbox), clock_(clock) {}
 
 TrackerLink::~TrackerLink() {
   if (run_) run_->stop = true;
@@ -130,8 +131,9 @@ void TrackerLink::on() {
   run->ui = std::make_unique<QtTrackerUi>(status_.data(), &console_);
   run_ = run;
   const Clock& clock = clock_;
-  thread_.start([run, &shared, &clock] {
-    TrackerWorker worker(shared, *run->ui, run->beacon);
+  LinkOutbox& outbox = outbox_;
+  thread_.start([run, &shared, &clock, &outbox] {
+    TrackerWorker worker(shared, *run->ui, outbox, run->beacon);
     const int result =
         worker.run(clock, &run->stop, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
     run->ended = true;

@@ -15,11 +15,14 @@ namespace tervane {
 
 class ConsoleShell;
 struct Coordination;
+class LinkOutbox;
 struct StationSettings;
 
 class TrackerLink {
  public:
-  TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock);
+  // outbox: where the path of a pass and its end go (the link that is open).
+  TrackerLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, LinkOutbox& outbox,
+              const Clock& clock);
   ~TrackerLink();
   void attach();
 
@@ -41,6 +44,7 @@ class TrackerLink {
   ConsoleShell& console_;
   StationSettings& settings_;
   Coordination& shared_;
+  LinkOutbox& outbox_;
   const Clock& clock_;
   QPointer<TrackerStatusWindow> status_;
   QPointer<PassesWindow> passes_;

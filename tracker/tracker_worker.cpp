@@ -1,8 +1,6 @@
 #include "tracker/tracker_worker.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "base/text_format.h"
 #include "tnc/tnc_setup.h"
@@ -10,16 +8,6 @@
 #include "tracker/element_record.h"
 
 namespace tervane {
-
-namespace {
-// How long a pass-start command waits for the TNC worker to take it. A
-// worker waiting in a read on a quiet channel picks a text up only when the
-// read times out (4 ms a byte for 16 bytes plus 200 ms), and the second
-// command must also wait for the first to be written (4 ms a byte plus
-// 200 ms): a tenth of a second lost the "B E  0" on quiet channels, leaving
-// the TNC's own beacon running through the pass. A second covers both.
-constexpr int kCommandWaitMs = 1000;
-}  // namespace
 
 TrackerRowText formatTrackerRow(std::string_view name, std::string crossing, const LookAngles& a) {
   TrackerRowText row;
@@ -54,11 +42,15 @@ void PassBeaconSchedule::stop() {
   values_.passActive = false;
 }
 
-TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui)
-    : shared_(shared), ui_(ui), ownBeacon_(std::make_unique<PassBeaconSchedule>(shared.values)), beacon_(*ownBeacon_) {}
+TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui, LinkOutbox& outbox)
+    : shared_(shared),
+      ui_(ui),
+      outbox_(outbox),
+      ownBeacon_(std::make_unique<PassBeaconSchedule>(shared.values)),
+      beacon_(*ownBeacon_) {}
 
-TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui, PassBeaconSchedule& beacon)
-    : shared_(shared), ui_(ui), beacon_(beacon) {}
+TrackerWorker::TrackerWorker(Coordination& shared, TrackerUi& ui, LinkOutbox& outbox, PassBeaconSchedule& beacon)
+    : shared_(shared), ui_(ui), outbox_(outbox), beacon_(beacon) {}
 
 void TrackerWorker::start(std::int64_t nowUnix) {
   const TrackerTables& t = shared_.tracker;
@@ -74,7 +66,7 @@ void TrackerWorker::start(std::int64_t nowUnix) {
   passCounter_ = 0;
 }
 
-bool TrackerWorker::sendCommand(const std::string& text) { return handToTnc(shared_, text, kCommandWaitMs); }
+
 
 std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
   const auto k = static_cast<std::size_t>(i);
@@ -83,9 +75,12 @@ std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
   if (active_ == -1 && secs / 10 <= t.leadTimeTens[k] && el < 0) {
     passCounter_ = 0;
     active_ = i;
-    sendCommand("\x03" + textf("UNPROTO %s VIA %s\r", shared_.values.currentUnproto().c_str(), t.unprotoVia[k].c_str()));
-    sendCommand("B E  0\r");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // The link takes the pass's path before the pass's first beacon: both
+    // go through the same queue, the path first.
+    Outbound start{Outbound::Kind::PassStart};
+    start.destination = shared_.values.currentUnproto();
+    start.path = t.unprotoVia[k].str();
+    outbox_.post(std::move(start));
     // The pass beacon interval is kept in tens of seconds; 3 tens are half a minute.
     beacon_.begin(t.beaconIntervalTens[k] / 6.0);
   }
@@ -102,12 +97,11 @@ std::string TrackerWorker::passLogic(int i, double el, std::int64_t secs) {
 
 void TrackerWorker::restoreAfterPass() {
   WorkingValues& v = shared_.values;
-  // Without a link to take the path, there is nothing to put back.
-  if (!sendCommand("\x03" + textf("UNPROTO %s VIA %s\r", v.currentUnproto().c_str(), v.normalUnprotoVia().c_str()))) {
-    return;
-  }
-  if (v.tncBeaconFlag) sendCommand(textf("B E %d\r", beaconPeriodTens(v.beaconMinutes)));
-  sendCommand("conv\r");
+  Outbound end{Outbound::Kind::PassEnd};
+  end.destination = v.currentUnproto();
+  end.path = v.normalUnprotoVia();
+  if (v.tncBeaconFlag) end.tncBeaconTens = beaconPeriodTens(v.beaconMinutes);
+  outbox_.post(std::move(end));  // nothing to put back when no link is open
 }
 
 void TrackerWorker::finish() {

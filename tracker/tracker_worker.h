@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/coordination.h"
+#include "base/outbound.h"
 #include "platform/clock.h"
 #include "tracker/orbit_model.h"
 
@@ -73,9 +74,10 @@ class PassBeaconSchedule {
 // any instants they like.
 class TrackerWorker {
  public:
-  // With a schedule of its own, or with the one that Tracker Off stops.
-  TrackerWorker(Coordination& shared, TrackerUi& ui);
-  TrackerWorker(Coordination& shared, TrackerUi& ui, PassBeaconSchedule& beacon);
+  // With a schedule of its own, or with the one that Tracker Off stops. The
+  // pass's path and its end go to the open link through the outbox.
+  TrackerWorker(Coordination& shared, TrackerUi& ui, LinkOutbox& outbox);
+  TrackerWorker(Coordination& shared, TrackerUi& ui, LinkOutbox& outbox, PassBeaconSchedule& beacon);
 
   void start(std::int64_t nowUnix);
   // One second. False when the worker is to end (TrackerStop).
@@ -92,7 +94,6 @@ class TrackerWorker {
   int run(const Clock& clock, const std::atomic<bool>* stopRequested, const std::function<void(int)>& sleepMs);
 
  private:
-  bool sendCommand(const std::string& text);
   std::string passLogic(int i, double elevationDeg, std::int64_t secs);
   // Puts the station's own path back, and the TNC's own beacon where the
   // TNC beacons by itself, after a pass (or Tracker Off during one).
@@ -100,6 +101,7 @@ class TrackerWorker {
 
   Coordination& shared_;
   TrackerUi& ui_;
+  LinkOutbox& outbox_;
   std::unique_ptr<PassBeaconSchedule> ownBeacon_;
   PassBeaconSchedule& beacon_;
   int count_ = 0;

@@ -28,7 +28,6 @@
 #include "app/main_console.h"
 #include "aprs/station_windows.h"
 #include "base/coordination.h"
-#include "base/transmit_courier.h"
 #include "tnc/tnc_link.h"
 
 using namespace tervane;
@@ -110,10 +109,10 @@ int main(int argc, char** argv) {
   settings.aprsIsReceiveOnly = 1;
   Coordination shared;
   SystemClock clock;
-  TransmitCourier courier(shared);
-  MainConsole console(settings, shared, courier);
+  MainConsole console(settings, shared);
   PositionWindow positions(shared, &console);
-  StationsWindow stations([&console](const std::string& t) { return console.sendToTnc(t); }, &console);
+  StationsWindow stations([&console](const std::string& t) { return console.sendToTnc(Outbound::packet(t)); },
+                         &console);
   StationWindowsSink sink(positions, stations);
   TncLink link(console, settings, shared, clock, nullptr);
   link.setStationSink(&sink);

@@ -9,7 +9,6 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 
 namespace tervane {
 namespace {
@@ -17,8 +16,7 @@ namespace {
 void BM_AppendMonitorLine(benchmark::State& state) {
   StationSettings settings;
   Coordination shared;
-  TransmitCourier courier(shared);
-  MainConsole console(settings, shared, courier);
+  MainConsole console(settings, shared);
   console.show();
   const QString line = QStringLiteral("KB1XYZ-9>APRS,WIDE1-1,WIDE2-1:@092345z4215.12N/07105.44W_090/005g010t045");
   QStringList fill;

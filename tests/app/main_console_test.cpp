@@ -13,47 +13,38 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "platform/qt_profile_store.h"
 
 using namespace tervane;
 
 namespace {
 
-// Takes texts off the transmit slot like a running TNC worker.
+// What the window hands to the open link, written as a text-mode TNC gets
+// it for the kinds the window produces.
 class FakeTnc {
  public:
-  explicit FakeTnc(Coordination& shared) : shared_(shared) {
-    thread_ = std::thread([this] {
-      shared_.events.transmitReady.raise();
-      while (!stop_) {
-        if (shared_.events.transmitRequest.wait(5)) {
-          std::lock_guard<std::mutex> lock(mutex_);
-          written_.push_back(shared_.transmitBuffer.str());
-          shared_.events.transmitReady.raise();
-        }
+  explicit FakeTnc(MainConsole& console, const bool& running) {
+    console.commands().tncSend = [this, &running](Outbound item) {
+      if (!running) return false;
+      switch (item.kind) {
+        case Outbound::Kind::Control:
+          written_.emplace_back("\x03");
+          break;
+        case Outbound::Kind::Converse:
+          written_.emplace_back("\x03" "conv\r");
+          break;
+        default:
+          written_.push_back(item.text);
+          break;
       }
-    });
+      return true;
+    };
   }
-  ~FakeTnc() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<std::string> written() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return written_;
-  }
-  bool waitFor(std::size_t count) {
-    for (int i = 0; i < 200 && written().size() < count; ++i) QTest::qWait(10);
-    return written().size() >= count;
-  }
+  std::vector<std::string> written() const { return written_; }
+  bool waitFor(std::size_t count) const { return written_.size() >= count; }
 
  private:
-  Coordination& shared_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
   std::vector<std::string> written_;
-  std::thread thread_;
 };
 
 }  // namespace
@@ -65,8 +56,7 @@ class MainConsoleTest : public QObject {
   struct Fixture {
     StationSettings settings;
     Coordination shared;
-    TransmitCourier courier{shared};
-    MainConsole console{settings, shared, courier};
+    MainConsole console{settings, shared};
     bool tncRunning = false;
     Fixture() {
       ConsoleCommands c;
@@ -161,7 +151,7 @@ class MainConsoleTest : public QObject {
   void typedLinesReachTheTnc() {
     Fixture f;
     f.tncRunning = true;
-    FakeTnc tnc(f.shared);
+    FakeTnc tnc(f.console, f.tncRunning);
     QPlainTextEdit* input = f.console.inputLine();
     input->setFocus();
     QTest::keyClicks(input, QStringLiteral("cmd test"));
@@ -194,7 +184,7 @@ class MainConsoleTest : public QObject {
   void enterInsideTheTextDoesNotSend() {
     Fixture f;
     f.tncRunning = true;
-    FakeTnc tnc(f.shared);
+    FakeTnc tnc(f.console, f.tncRunning);
     QPlainTextEdit* input = f.console.inputLine();
     input->setFocus();
     QTest::keyClicks(input, QStringLiteral("abcd"));
@@ -213,8 +203,7 @@ class MainConsoleTest : public QObject {
     QTest::keyClicks(input, QStringLiteral("hello"));
     QTest::keyClick(input, Qt::Key_Return);
     QCOMPARE(input->toPlainText(), QStringLiteral("hello"));
-    QCOMPARE(f.courier.pending(), std::size_t{0});
-    QVERIFY(!f.console.sendToTnc("x"));
+    QVERIFY(!f.console.sendToTnc(Outbound::typedLine("x\r")));
   }
 
   void escapeAndF5DoNothing() {

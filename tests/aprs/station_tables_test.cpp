@@ -161,8 +161,7 @@ TEST(StationList, ListsEachCallsignOnce) {
 }
 
 TEST(QslTexts, NamesEverySelectedStationInOrder) {
-  EXPECT_EQ(qslTexts({"N0CALL", "N1TEST", "W1ABC"}), (std::vector<std::string>{"\x03"
-                                                                               "conv\rQSL N0CALL N1TEST W1ABC \r"}));
+  EXPECT_EQ(qslTexts({"N0CALL", "N1TEST", "W1ABC"}), (std::vector<std::string>{"QSL N0CALL N1TEST W1ABC "}));
   EXPECT_TRUE(qslTexts({}).empty());
 
   std::vector<std::string> many;
@@ -171,13 +170,9 @@ TEST(QslTexts, NamesEverySelectedStationInOrder) {
   ASSERT_GT(texts.size(), 1u);
   std::string joined;
   for (const std::string& t : texts) {
-    EXPECT_LE(t.size(), 255u);
-    ASSERT_EQ(t.rfind("\x03"
-                      "conv\rQSL ",
-                      0),
-              0u);
-    EXPECT_EQ(t.back(), '\r');
-    joined += t.substr(10, t.size() - 11);
+    EXPECT_LE(t.size() + 7, 255u);  // with Ctrl-C, "conv" and CR around it
+    ASSERT_EQ(t.rfind("QSL ", 0), 0u);
+    joined += t.substr(4);
   }
   std::string expected;
   for (const std::string& c : many) expected += c + " ";

@@ -261,7 +261,7 @@ class StationWindowsTest : public QObject {
     QVERIFY(sent.empty());  // nothing selected
     selectRows(w.view(), {3, 1, 2});
     w.confirm();
-    QCOMPARE(sent, (std::vector<std::string>{"\x03" "conv\rQSL N0CALL N1TEST W1ABC \r"}));
+    QCOMPARE(sent, (std::vector<std::string>{"QSL N0CALL N1TEST W1ABC "}));
   }
 
   void stationsListOnceAndRefills() {

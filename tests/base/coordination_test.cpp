@@ -8,8 +8,8 @@
 
 #include "base/coordination.h"
 #include "base/events.h"
+#include "base/outbound.h"
 #include "base/profile_file.h"
-#include "base/transmit_courier.h"
 #include "base/worker_thread.h"
 
 namespace tervane {
@@ -40,78 +40,35 @@ TEST(AutoResetEvent, TimedWaitEndsOnARaiseFromAnotherThread) {
   EXPECT_FALSE(e.wait(20));
 }
 
-// A stand-in TNC worker: takes each handed-over text on transmitRequest and
-// gives the slot back with transmitReady, as the real worker does.
-class FakeTncConsumer {
- public:
-  explicit FakeTncConsumer(Coordination& shared) : shared_(shared) {
-    thread_ = std::thread([this] {
-      shared_.events.transmitReady.raise();
-      while (!stop_) {
-        if (shared_.events.transmitRequest.wait(5)) {
-          written.push_back(shared_.transmitBuffer.str());
-          std::this_thread::sleep_for(1ms);
-          shared_.events.transmitReady.raise();
-        }
-      }
-    });
+// Producers on several threads (the window, the tracker) post to the
+// outbox; the open run's worker takes each thread's items in their order,
+// and after TNC > Close nothing is queued and what was left is dropped.
+TEST(LinkOutbox, ItemsFromEveryThreadArriveInTheirOrderOnlyWhileALinkIsOpen) {
+  LinkOutbox outbox;
+  EXPECT_FALSE(outbox.post(Outbound::typedLine("nobody listens\r")));
+  auto queue = std::make_shared<OutboundQueue>();
+  outbox.attach(queue);
+  const auto produce = [&outbox](const std::string& who) {
+    for (int i = 0; i < 200; ++i) EXPECT_TRUE(outbox.post(Outbound::packet(who + std::to_string(i))));
+  };
+  std::thread window(produce, "w");
+  std::thread tracker(produce, "t");
+  window.join();
+  tracker.join();
+  int nextFrom[2] = {0, 0};
+  int taken = 0;
+  while (std::optional<Outbound> item = queue->take()) {
+    ++taken;
+    const int who = item->text[0] == 'w' ? 0 : 1;
+    EXPECT_EQ(item->text.substr(1), std::to_string(nextFrom[who]));
+    ++nextFrom[who];
   }
-  ~FakeTncConsumer() { stop(); }
-  // Ends the consumer's thread; what it wrote may be read afterwards.
-  void stop() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::vector<std::string> written;
-
- private:
-  Coordination& shared_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-TEST(TransmitCourier, TenTextsArriveInCallOrderOneWriteEach) {
-  Coordination shared;
-  TransmitCourier courier(shared);
-  std::vector<std::string> sent;
-  std::vector<std::string> written;
-  {
-    FakeTncConsumer tnc(shared);
-    for (int i = 0; i < 10; ++i) {
-      sent.push_back("text " + std::to_string(i) + "\r");
-      courier.sendText(sent.back());
-    }
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (courier.pending() > 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-    std::this_thread::sleep_for(50ms);
-    tnc.stop();
-    written = tnc.written;
-  }
-  EXPECT_EQ(written, sent);
-}
-
-TEST(TransmitCourier, CancelDropsWhatNoWorkerTookAndKeepsTheToken) {
-  Coordination shared;
-  TransmitCourier courier(shared);
-  courier.sendText("never\r");
-  courier.requestClear();
-  std::this_thread::sleep_for(30ms);
-  EXPECT_EQ(courier.pending(), 2u);
-  courier.cancelAll();
-  EXPECT_EQ(courier.pending(), 0u);
-  shared.events.transmitReady.raise();
-  std::this_thread::sleep_for(60ms);
-  EXPECT_FALSE(shared.events.transmitRequest.isRaised());
-  EXPECT_TRUE(shared.events.transmitReady.isRaised());
-}
-
-TEST(HandToTnc, GivesUpWhenTheSlotIsNotFreeInTime) {
-  Coordination shared;
-  EXPECT_FALSE(handToTnc(shared, "UNPROTO\r", 20));
-  shared.events.transmitReady.raise();
-  EXPECT_TRUE(handToTnc(shared, "UNPROTO\r", 20));
-  EXPECT_TRUE(shared.events.transmitRequest.isRaised());
-  EXPECT_EQ(shared.transmitBuffer, "UNPROTO\r");
+  EXPECT_EQ(taken, 400);
+  EXPECT_TRUE(outbox.post(Outbound::packet("left behind")));
+  outbox.detach();
+  EXPECT_FALSE(outbox.post(Outbound::packet("after close")));
+  ASSERT_TRUE(queue->take().has_value());  // the run that is ending still holds what it had
+  EXPECT_FALSE(queue->take().has_value());
 }
 
 TEST(WorkerThread, ReportsRunningAndResultAndCanBeForgotten) {

@@ -16,7 +16,6 @@
 #include "app/main_console.h"
 #include "aprs/station_windows.h"
 #include "base/coordination.h"
-#include "base/transmit_courier.h"
 #include "tests/integration/simulator_process.h"
 #include "tests/integration/station_rig.h"
 #include "tnc/tnc_link.h"

@@ -25,7 +25,6 @@
 #include "app/main_console.h"
 #include "aprs/station_windows.h"
 #include "base/coordination.h"
-#include "base/transmit_courier.h"
 #include "tests/integration/device_question.h"
 #include "tests/integration/station_rig.h"
 #include "tests/integration/direwolf.h"

@@ -22,7 +22,6 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/garmin_link.h"
 #include "gps/gps_link.h"

@@ -18,7 +18,6 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "gps/gps_link.h"
 #include "tests/gps/gpsd_peer.h"
@@ -32,8 +31,7 @@ struct Station {
   StationSettings settings;
   Coordination shared;
   FixedClock clock{1796621563};
-  TransmitCourier courier{shared};
-  MainConsole console{settings, shared, courier};
+  MainConsole console{settings, shared};
   PositionWindow positions{shared, &console};
   GpsLink gps{console, settings, shared, clock, nullptr};
 

@@ -12,7 +12,6 @@
 #include "app/main_console.h"
 #include "aprs/station_windows.h"
 #include "base/coordination.h"
-#include "base/transmit_courier.h"
 #include "base/worker_thread.h"
 #include "platform/clock.h"
 #include "tnc/tnc_link.h"
@@ -21,10 +20,10 @@ struct StationRig {
   tervane::StationSettings settings;
   tervane::Coordination shared;
   tervane::SystemClock clock;
-  tervane::TransmitCourier courier{shared};
-  tervane::MainConsole console{settings, shared, courier};
+  tervane::MainConsole console{settings, shared};
   tervane::PositionWindow positions{shared, &console};
-  tervane::StationsWindow stations{[this](const std::string& t) { return console.sendToTnc(t); }, &console};
+  tervane::StationsWindow stations{
+      [this](const std::string& t) { return console.sendToTnc(tervane::Outbound::packet(t)); }, &console};
   tervane::StationWindowsSink sink{positions, stations};
   tervane::TncLink link{console, settings, shared, clock, nullptr};
 

@@ -22,7 +22,6 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "aprs/station_windows.h"
 #include "tnc/tnc_link.h"
 #include "tests/integration/device_question.h"

@@ -13,7 +13,6 @@
 
 #include "base/coordination.h"
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "tnc/tnc_link.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
@@ -69,8 +68,7 @@ class TrackerPassTest : public QObject {
     settings.callsign = "N0DEMO";  // the TNC beacons by itself, as new settings have it
     Coordination shared;
     SharedClock clock(kStart);
-    TransmitCourier courier(shared);
-    MainConsole console(settings, shared, courier);
+    MainConsole console(settings, shared);
     TncLink link(console, settings, shared, clock, nullptr);
     link.attach();
     console.initialise();
@@ -91,7 +89,7 @@ class TrackerPassTest : public QObject {
     NoUi ui;
     std::atomic<int> activeSeen{0};
     std::thread tracker([&] {
-      TrackerWorker worker(shared, ui);
+      TrackerWorker worker(shared, ui, link.outbox());
       worker.run(clock, &stop, [&](int) {
         if (worker.activeSatellite() == 0) activeSeen = 1;
         if (activeSeen == 1 && worker.activeSatellite() == -1) activeSeen = 2;

@@ -15,8 +15,8 @@
 
 #include "aprs/station_entry.h"
 #include "base/coordination.h"
-#include "base/transmit_courier.h"
 #include "tnc/text_tnc_link.h"
+#include "tnc/tnc_setup.h"
 #include "tnc/tnc_worker.h"
 #include "tests/eventually.h"
 
@@ -124,6 +124,7 @@ struct Harness {
   FakeStations stations;
   StreamSlot slot;
   CaptureSession capture;
+  OutboundQueue outbound;
   std::shared_ptr<FakePort> port = std::make_shared<FakePort>();
   bool portFails = false;
   std::atomic<bool> stop{false};
@@ -145,7 +146,7 @@ struct Harness {
                                                             return r;
                                                           }});
     thread = std::thread([this] {
-      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop};
+      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop, &outbound};
       result = runTncWorker(params, ctx);
     });
   }
@@ -237,20 +238,58 @@ TEST(TncWorker, PortThatCannotBeOpenedEndsWithMinusOneAndSaysWhy) {
   EXPECT_NE(h.ui.get(h.ui.notices)[0].find("Permission denied"), std::string::npos);
 }
 
-TEST(TncWorker, WritesQueuedTextsInOrderOnePerHandshake) {
+// What the station sends reaches a text-mode TNC, in order, as exactly the
+// bytes of its command language that the program has always written.
+TEST(TncWorker, OutboundItemsReachATextTncAsItsCommandLanguage) {
   Harness h;
   h.port->receive("cmd:");
-  TransmitCourier courier(h.shared);
   h.start();
-  std::vector<std::string> sent;
-  for (int i = 0; i < 10; ++i) {
-    sent.push_back("line " + std::to_string(i) + "\r");
-    courier.sendText(sent.back());
-  }
-  ASSERT_TRUE(eventually([&] { return h.port->writes().size() == 11; }));
+  StationSettings s;
+  s.callsign = "N0DEMO";
+  s.latitude = "42.3601";
+  s.longitude = "-71.0589";
+  Outbound initialize{Outbound::Kind::Initialize};
+  initialize.settings = std::make_shared<const StationSettings>(s);
+  Outbound unset = initialize;
+  unset.tncBeaconAllowed = false;
+  Outbound passStart{Outbound::Kind::PassStart};
+  passStart.destination = "APRS";
+  passStart.path = "ARISS";
+  Outbound passEnd{Outbound::Kind::PassEnd};
+  passEnd.destination = "APRS";
+  passEnd.path = "WIDE1-1,WIDE2-1";
+  passEnd.tncBeaconTens = 180;
+  Outbound passEndPcBeacon = passEnd;
+  passEndPcBeacon.tncBeaconTens = -1;
+  const std::vector<Outbound> items = {Outbound::typedLine("hello\r"),
+                                       Outbound{Outbound::Kind::Control},
+                                       Outbound{Outbound::Kind::Converse},
+                                       Outbound::packet("/070400z4221.61N/07103.53W-PHG5230/CQ"),
+                                       Outbound::packet("QSL K1DEF K1TUV "),
+                                       passStart,
+                                       passEnd,
+                                       passEndPcBeacon,
+                                       initialize,
+                                       unset};
+  std::vector<std::string> expected = {"hello\r",
+                                       "\x03",
+                                       "\x03" "conv\r",
+                                       "\x03" "conv\r/070400z4221.61N/07103.53W-PHG5230/CQ\r",
+                                       "\x03" "conv\rQSL K1DEF K1TUV \r",
+                                       "\x03UNPROTO APRS VIA ARISS\r",
+                                       "B E  0\r",
+                                       "\x03UNPROTO APRS VIA WIDE1-1,WIDE2-1\r",
+                                       "B E 180\r",
+                                       "conv\r",
+                                       "\x03UNPROTO APRS VIA WIDE1-1,WIDE2-1\r",
+                                       "conv\r"};
+  for (const std::string& t : tncInitializationTexts(s, nullptr)) expected.push_back(t);
+  for (const std::string& t : withoutTncBeacon(tncInitializationTexts(s, nullptr))) expected.push_back(t);
+  for (const Outbound& item : items) h.outbound.post(item);
+  ASSERT_TRUE(eventually([&] { return h.port->writes().size() == expected.size() + 1; }));
   auto writes = h.port->writes();
   writes.erase(writes.begin());  // the probe
-  EXPECT_EQ(writes, sent);
+  EXPECT_EQ(writes, expected);
 }
 
 TEST(TncWorker, StopRequestForThisRunEndsItWithinAPass) {

@@ -59,7 +59,8 @@ std::vector<std::int64_t> trackerCrossings(const ElementRecord& record, double l
   shared.tracker.line1[0] = record.line1.view();
   shared.tracker.line2[0] = record.line2.view();
   SilentUi ui;
-  TrackerWorker worker(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker worker(shared, ui, noLink);
   worker.start(start);
   std::vector<std::int64_t> crossings;
   for (std::int64_t c = worker.nextCrossing(0); c > 0 && c < until; c = worker.nextCrossing(0)) {

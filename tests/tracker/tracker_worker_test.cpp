@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/coordination.h"
+#include "tnc/text_tnc_link.h"
 #include "tracker/element_file.h"
 #include "tracker/element_writer.h"
 #include "tracker/tracker_worker.h"
@@ -27,39 +28,22 @@ class RecordingUi final : public TrackerUi {
   int shown = 0;
 };
 
-// Takes every text off the transmit slot at once, like an idle TNC worker.
-class TncStandIn {
+// An open link as far as the tracker can tell: its outbox takes the pass's
+// items, and texts() gives what a text-mode TNC would be written for them.
+class LinkStandIn {
  public:
-  // pickupMs: how long the stand-in takes to notice a text, like a TNC
-  // worker waiting out a read on a quiet channel.
-  explicit TncStandIn(Coordination& shared, int pickupMs = 0) : shared_(shared) {
-    thread_ = std::thread([this, pickupMs] {
-      shared_.events.transmitReady.raise();
-      while (!stop_) {
-        if (shared_.events.transmitRequest.wait(2)) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(pickupMs));
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_.push_back(shared_.transmitBuffer.str());
-          shared_.events.transmitReady.raise();
-        }
-      }
-    });
-  }
-  ~TncStandIn() {
-    stop_ = true;
-    thread_.join();
-  }
+  LinkStandIn() { outbox.attach(queue_); }
   std::vector<std::string> texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    while (std::optional<Outbound> item = queue_->take()) {
+      for (std::string& t : textTncWrites(*item)) texts_.push_back(std::move(t));
+    }
     return texts_;
   }
+  LinkOutbox outbox;
 
  private:
-  Coordination& shared_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
+  std::shared_ptr<OutboundQueue> queue_ = std::make_shared<OutboundQueue>();
   std::vector<std::string> texts_;
-  std::thread thread_;
 };
 
 // Puts a satellite arranged to rise riseIn seconds after kStart into slot i.
@@ -112,23 +96,6 @@ PassLog runPass(Coordination& shared, TrackerWorker& w, RecordingUi& ui, std::in
   return log;
 }
 
-TEST(TrackerWorker, PassCommandsReachATncWorkerOnAQuietChannel) {
-  Coordination shared;
-  shared.values.setPosition(kLat, kLon);
-  shared.values.setCurrentUnproto("APRS");
-  shared.values.setNormalUnprotoVia("WIDE1-1,WIDE2-1");
-  shared.values.beaconMinutes = 30;
-  addSatellite(shared, 0, "PASSER", 600, 18, 6);
-  TncStandIn tnc(shared, 300);  // a silent TNC: each read waits 264 ms
-  RecordingUi ui;
-  TrackerWorker w(shared, ui);
-  const PassLog log = runPass(shared, w, ui, 2400);
-  EXPECT_EQ(log.startsSeen, 1);
-  // The last command was handed over; give the slow stand-in time to take it.
-  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= kPassTexts.size(); }));
-  EXPECT_EQ(tnc.texts(), kPassTexts);
-}
-
 TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   Coordination shared;
   shared.values.setPosition(kLat, kLon);
@@ -136,9 +103,9 @@ TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   shared.values.setNormalUnprotoVia("WIDE1-1,WIDE2-1");
   shared.values.beaconMinutes = 30;
   addSatellite(shared, 0, "PASSER", 600, 18, 6);
-  TncStandIn tnc(shared);
+  LinkStandIn tnc;
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  TrackerWorker w(shared, ui, tnc.outbox);
   const PassLog log = runPass(shared, w, ui, 2400);
   ASSERT_GT(log.rise, kStart);
   ASSERT_GT(log.set, log.rise);
@@ -148,7 +115,6 @@ TEST(TrackerWorker, AutoBeaconPassSwitchesPathAndSteersTheBeacon) {
   // It ends at the (10 x lead + 1)-th second of falling elevation after the set.
   EXPECT_EQ(log.end, log.set + 181);
   // After the pass the station's own path and the TNC's own beacon are back.
-  EXPECT_TRUE(eventually([&] { return tnc.texts().size() >= kPassTexts.size(); }));
   EXPECT_EQ(tnc.texts(), kPassTexts);
   EXPECT_FALSE(shared.values.passActive.load());
   EXPECT_DOUBLE_EQ(shared.values.beaconMinutes.load(), 30.0);
@@ -161,18 +127,12 @@ TEST(TrackerWorker, OffWhileAPassStartsLeavesNoPassBeacon) {
   addSatellite(shared, 0, "PASSER", 100, 18, 6);  // within its lead time at once
   RecordingUi ui;
   PassBeaconSchedule beacon(shared.values);
-  TrackerWorker w(shared, ui, beacon);
+  LinkStandIn tnc;
+  TrackerWorker w(shared, ui, tnc.outbox, beacon);
   w.start(kStart);
-  // The TNC takes the path command, and the operator chooses Tracker Off
-  // before the TNC is ready for the next one.
-  shared.events.transmitReady.raise();
-  std::thread tnc([&] {
-    shared.events.transmitRequest.waitForever();
-    beacon.stop();
-    shared.events.transmitReady.raise();
-  });
+  // The operator chooses Tracker Off just before the pass would start.
+  beacon.stop();
   w.tick(kStart);
-  tnc.join();
   EXPECT_EQ(w.activeSatellite(), 0);
   EXPECT_FALSE(shared.values.passActive.load());
   EXPECT_FALSE(beacon.begin(1.0));
@@ -185,7 +145,8 @@ TEST(TrackerWorker, LeadTimeZeroAndBeaconIntervalZero) {
   shared.values.setPosition(kLat, kLon);
   addSatellite(shared, 0, "PASSER", 300, 0, 0);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   shared.values.beaconMinutes = 30;
   const PassLog log = runPass(shared, w, ui, 1500);
   EXPECT_EQ(log.start, log.rise - 9);
@@ -199,7 +160,8 @@ TEST(TrackerWorker, PassBeaconIntervalKeepsFractionsOfAMinute) {
   shared.values.setPosition(kLat, kLon);
   addSatellite(shared, 0, "PASSER", 200, 18, 3);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   w.start(kStart);
   for (std::int64_t now = kStart; w.activeSatellite() != 0 && now < kStart + 60; ++now) w.tick(now);
   EXPECT_EQ(w.activeSatellite(), 0);
@@ -213,7 +175,8 @@ TEST(TrackerWorker, OverlappingWindowsOneSatelliteAtATime) {
   addSatellite(shared, 0, "FIRST", 200, 18, 6);
   addSatellite(shared, 1, "SECOND", 260, 18, 6);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   w.start(kStart);
   for (std::int64_t now = kStart; now < kStart + 200; ++now) w.tick(now);
   EXPECT_EQ(w.activeSatellite(), 0);
@@ -226,7 +189,8 @@ TEST(TrackerWorker, SatelliteAboveTheHorizonAtStartWaitsForItsSet) {
   shared.values.setPosition(kLat, kLon);
   addSatellite(shared, 0, "OVERHEAD", -200, 18, 6);  // rose 200 s before the start
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   w.start(kStart);
   w.tick(kStart);
   EXPECT_GT(std::stod(ui.rows[0].elevation), 0.0);
@@ -244,7 +208,8 @@ TEST(TrackerWorker, CrossingSecondShowsNotTodayAndPlainRowsHaveTwoBlanks) {
   shared.values.setPosition(kLat, kLon);
   addSatellite(shared, 0, "PLAIN", 100, 18, 6, false);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   w.start(kStart);
   const std::int64_t rise = w.nextCrossing(0);
   w.tick(rise - 61);
@@ -258,7 +223,8 @@ TEST(TrackerWorker, StopAndShowStatusEvents) {
   Coordination shared;
   addSatellite(shared, 0, "ANY", 1000, 18, 6);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   w.start(kStart);
   shared.events.trackerShowStatus.raise();
   EXPECT_TRUE(w.tick(kStart));
@@ -271,7 +237,8 @@ TEST(TrackerWorker, RunEndsOnStopWithAnAcceleratedClock) {
   Coordination shared;
   addSatellite(shared, 0, "ANY", 1000, 18, 6);
   RecordingUi ui;
-  TrackerWorker w(shared, ui);
+  LinkOutbox noLink;
+  TrackerWorker w(shared, ui, noLink);
   FixedClock clock(kStart);
   std::atomic<bool> stop{false};
   int sleeps = 0;

@@ -15,7 +15,6 @@
 #include <fstream>
 
 #include "app/main_console.h"
-#include "base/transmit_courier.h"
 #include "tracker/element_file.h"
 #include "tests/tracker/element_lines.h"
 #include "tracker/element_writer.h"
@@ -209,10 +208,10 @@ class TrackerWindowsTest : public QObject {
     StationSettings settings;
     settings.kepFileName = keps;
     Coordination shared;
-    TransmitCourier courier(shared);
-    MainConsole console(settings, shared, courier);
+    MainConsole console(settings, shared);
     SystemClock clock;
-    TrackerLink tracker(console, settings, shared, clock);
+    LinkOutbox noLink;
+    TrackerLink tracker(console, settings, shared, noLink, clock);
     tracker.attach();
     console.initialise();
 

@@ -39,7 +39,6 @@
 
 #include "app/main_console.h"
 #include "base/text_format.h"
-#include "base/transmit_courier.h"
 #include "aprs/packet_decoder.h"
 #include "aprs/station_windows.h"
 #include "dialogs/filter_strings_dialog.h"
@@ -117,15 +116,13 @@ struct Scene {
   Scene()
       : settings(demo::demoSettings()),
         clock(demo::demoInstant(), demo::kLocalOffsetSeconds),
-        courier(shared),
-        console(settings, shared, courier),
+        console(settings, shared),
         positions(shared, &console),
         stations([](const std::string&) { return false; }, &console) {}
 
   StationSettings settings;
   FixedClock clock;
   Coordination shared;
-  TransmitCourier courier;
   MainConsole console;
   PositionWindow positions;
   StationsWindow stations;
@@ -259,7 +256,7 @@ std::string ownReport(Scene& s) {
 // The main window while a network link runs, its console showing the
 // link's own lines among the traffic.
 QPixmap networkConsole(Scene& s, const QStringList& lines, const QString& linkStatus) {
-  MainConsole console(s.settings, s.shared, s.courier);
+  MainConsole console(s.settings, s.shared);
   console.setStatus(StatusPart::Link, linkStatus);
   console.showPosition(s.shared.values.position());
   console.setTncMenuOpen(true);
@@ -375,9 +372,8 @@ QPixmap trackerStatus(Scene& s) {
 
   TrackerStatusWindow window([] {}, &s.console);
   DirectTrackerUi ui(window);
-  TrackerWorker worker(s.shared, ui);
-  // The TNC takes the pass commands; nothing reads them here.
-  s.shared.events.transmitReady.raise();
+  LinkOutbox noLink;  // no link is open: the pass commands go nowhere
+  TrackerWorker worker(s.shared, ui, noLink);
   worker.start(demo::elementEpoch());
   for (std::int64_t t = demo::elementEpoch(); t <= demo::demoInstant(); ++t) worker.tick(t);
 
