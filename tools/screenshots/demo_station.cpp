@@ -35,7 +35,7 @@ constexpr DemoContact kContacts[] = {
     {"Net control", "netcontrol@example.com"},
 };
 
-constexpr const char* kFilters[] = {"N0CALL", "KB1XYZ", "EMAIL"};
+constexpr const char* kFilters[] = {"N0DEMO", "KB1XYZ", "EMAIL"};
 
 // Monitor lines: seconds before the demo instant, and the text.
 struct DemoLine {
@@ -49,7 +49,7 @@ constexpr DemoLine kTraffic[] = {
     {297, "W1WX-9>APTW01,WIDE1-1,WIDE2-1:@121427z4225.31N/07103.47W_220/004g005t072r000p012P010h61b10142"},
     {265, "N1FOX-9>GPSLK,WIDE1-1,WIDE2-1:$GPRMC,142704,A,4218.772,N,07105.413,W,032.5,274.0,120626,014.6,W*7C"},
     {236, "AB1CD-5>APRS,W1DGE-1*,WIDE2-1:@121428z4203.85N/07033.61W-Home, Plymouth"},
-    {201, "KC1ABC>APRS,WIDE2-1::N0CALL   :See you on the net tonight{07"},
+    {201, "KC1ABC>APRS,WIDE2-1::N0DEMO   :See you on the net tonight{07"},
     {178, "W1RPT-5>APRS,TCPIP*,qAC,T2BOSTON:!4152.33N/07124.90WrRepeater 147.225+ PL 146.2"},
     {149, "KA1EFG-14>APRS,WIDE1-1,WIDE2-1:@121430z4239.02N/07156.44W>087/045/A=000731 Commuting"},
     {122, "N1HIJ>APRS,W1DGE-1*,WIDE2:/143005h4217.88N/07125.20W-PHG2360Base station, Waltham"},
@@ -57,7 +57,7 @@ constexpr DemoLine kTraffic[] = {
     {71, "KB1XYZ-7>APRS,W1DGE-1*,WIDE2-1:=4216.10N/07111.40W>Mobile on Rt 128"},
     {44, "K1LMN-2>APRS,WIDE2-1:;LEADER   *121431z4210.11N/07111.35WBFox hunt start"},
     {19, "N1FOX-9>GPSLK,WIDE1-1,WIDE2-1:$GPGGA,143148,4218.701,N,07105.822,W,1,08,1.1,45.2,M,-33.9,M,,*46"},
-    {6, "EMAIL-2>APJIE4,TCPIP*,qAC,EMAIL-2::N0CALL   :Email sent to secretary@club.example.net{18"},
+    {6, "EMAIL-2>APJIE4,TCPIP*,qAC,EMAIL-2::N0DEMO   :Email sent to secretary@club.example.net{18"},
 };
 
 // A stationary satellite placed where it never rises over the station: the
@@ -91,7 +91,7 @@ std::int64_t elementEpoch() { return demoInstant() - 2 * kRiseAfterEpochSeconds;
 
 StationSettings demoSettings() {
   StationSettings s;
-  s.callsign = "N0CALL";
+  s.callsign = "N0DEMO";
   s.latitude = "42.360100";
   s.longitude = "-71.058900";
   s.power = "25.000000";
