@@ -225,7 +225,7 @@ TncLink::TncLink(ConsoleShell& console, StationSettings& settings, Coordination&
       clock_(clock),
       portStore_(portStore),
       capture_(std::make_shared<CaptureSession>()),
-      ui_(std::make_unique<QtTncUi>(console)) {}
+      ui_(std::make_shared<QtTncUi>(console)) {}
 
 TncLink::~TncLink() { close(); }
 
@@ -284,13 +284,15 @@ void TncLink::open() {
   ui_->showCondition(QStringLiteral("Link: connecting"));
 
   Coordination& shared = shared_;
-  TncUi& ui = *ui_;
+  // The run holds the user interface it posts to, so a run still finishing
+  // after its link object has gone never reaches for what is gone.
+  std::shared_ptr<TncUi> ui = ui_;
   const Clock& clock = clock_;
   StationSink* stations = stations_;
   std::shared_ptr<CaptureSession> capture = capture_;
-  thread_.start([run, &shared, &ui, &clock, stations, capture] {
+  thread_.start([run, &shared, ui, &clock, stations, capture] {
     run->waitForPrevious();
-    TncWorkerContext context{shared,       clock,    ui,         stations,           *run->link,
+    TncWorkerContext context{shared,       clock,    *ui,        stations,           *run->link,
                              run->streams, *capture, &run->stop, run->outbound.get()};
     const int result = runTncWorker(run->params, context);
     run->ended = true;

@@ -75,7 +75,7 @@ class TncLink {
   PortOpener opener_;
   LinkSpec spec_;
   std::shared_ptr<CaptureSession> capture_;
-  std::unique_ptr<QtTncUi> ui_;
+  std::shared_ptr<QtTncUi> ui_;
   LinkOutbox outbox_;
   std::shared_ptr<Run> run_;
   std::shared_ptr<Run> lastRun_;
