@@ -63,7 +63,7 @@ enum class CaptureState { Idle, Capturing, Paused };
 enum class StatusPart { Link, Gps, Tracker, Station };
 
 // The menu items whose state a subsystem sets or reads by itself.
-enum class MenuItem { FilterHighlight, FilterFilter, TrackerShowStatus, GpsSetFixed };
+enum class MenuItem { TrackerShowStatus, GpsSetFixed };
 
 class ConsoleShell {
  public:
@@ -86,7 +86,6 @@ class ConsoleShell {
   virtual void setGpsMenuOn(bool on) = 0;
   virtual void setTrackerMenuRunning(bool running) = 0;
   virtual void setMenuEnabled(MenuItem item, bool enabled) = 0;
-  virtual bool isMenuChecked(MenuItem item) const = 0;
   // The "Device Open Error" question about what gave no answer; true for
   // "Continue".
   virtual bool askDeviceOpenError(const QString& what) = 0;

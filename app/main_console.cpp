@@ -229,10 +229,10 @@ void MainConsole::buildMenus() {
   addItem(gps, "gpsSetFixed", "Set Fixed Station Location", [this] { call(commands_.gpsSetFixedLocation); });
 
   QMenu* filter = menuBar()->addMenu(QStringLiteral("Text Filter"));
-  addItem(filter, "filterFull", "Full Text", [this] { chooseFilterMode("filterFull", shared_.events.showFullText); });
+  addItem(filter, "filterFull", "Full Text", [this] { chooseFilterMode("filterFull", 0); });
   addItem(filter, "filterHighlight", "Highlight",
-          [this] { chooseFilterMode("filterHighlight", shared_.events.showHighlight); });
-  addItem(filter, "filterFilter", "Filter", [this] { chooseFilterMode("filterFilter", shared_.events.showFiltered); });
+          [this] { chooseFilterMode("filterHighlight", 1); });
+  addItem(filter, "filterFilter", "Filter", [this] { chooseFilterMode("filterFilter", 2); });
   for (const char* name : {"filterFull", "filterHighlight", "filterFilter"}) actions_.at(name)->setCheckable(true);
   actions_.at("filterFull")->setChecked(true);
   filter->addSeparator();
@@ -301,14 +301,13 @@ void MainConsole::prefillInputLine(const QString& text) {
   inputLine_->moveCursor(QTextCursor::End);
 }
 
-void MainConsole::resetTimeTagCaption() { timeTagButton_->setText(QStringLiteral("Time Tag On")); }
+void MainConsole::resetTimeTagCaption() {
+  timeTagButton_->setText(QStringLiteral("Time Tag On"));
+  shared_.values.timeTags = false;
+}
 
 QAction* MainConsole::itemOf(MenuItem item) const {
   switch (item) {
-    case MenuItem::FilterHighlight:
-      return actions_.at(QStringLiteral("filterHighlight"));
-    case MenuItem::FilterFilter:
-      return actions_.at(QStringLiteral("filterFilter"));
     case MenuItem::TrackerShowStatus:
       return actions_.at(QStringLiteral("trackerShowStatus"));
     case MenuItem::GpsSetFixed:
@@ -318,8 +317,6 @@ QAction* MainConsole::itemOf(MenuItem item) const {
 }
 
 void MainConsole::setMenuEnabled(MenuItem item, bool enabled) { itemOf(item)->setEnabled(enabled); }
-
-bool MainConsole::isMenuChecked(MenuItem item) const { return itemOf(item)->isChecked(); }
 
 void MainConsole::clearMonitor() {
   monitor_->clear();
@@ -404,11 +401,11 @@ void MainConsole::setCaptureState(CaptureState state) {
   actions_.at("captureResume")->setEnabled(state == CaptureState::Paused);
 }
 
-void MainConsole::chooseFilterMode(const QString& item, AutoResetEvent& event) {
+void MainConsole::chooseFilterMode(const QString& item, int mode) {
   for (const char* name : {"filterFull", "filterHighlight", "filterFilter"}) {
     actions_.at(name)->setChecked(item == QLatin1String(name));
   }
-  event.raise();
+  shared_.values.displayMode = mode;
 }
 
 bool MainConsole::sendToTnc(Outbound item) {
@@ -439,9 +436,11 @@ void MainConsole::onInputChanged() {
 
 void MainConsole::onTimeTag() {
   const QString caption = timeTagButton_->text().left(15);
-  timeTagButton_->setText(caption == QLatin1String("Time Tag Off") ? QStringLiteral("Time Tag On")
-                                                                   : QStringLiteral("Time Tag Off"));
-  shared_.events.timeTagToggle.raise();
+  // The caption names what the next click does: "Time Tag Off" while lines
+  // are tagged.
+  const bool tagging = caption != QLatin1String("Time Tag Off");
+  timeTagButton_->setText(tagging ? QStringLiteral("Time Tag Off") : QStringLiteral("Time Tag On"));
+  shared_.values.timeTags = tagging;
 }
 
 void MainConsole::onClearText() {

@@ -68,7 +68,6 @@ class MainConsole : public QMainWindow, public ConsoleShell {
   void setGpsMenuOn(bool on) override;
   void setTrackerMenuRunning(bool running) override;
   void setMenuEnabled(MenuItem item, bool enabled) override;
-  bool isMenuChecked(MenuItem item) const override;
   // Hands a text to the TNC worker without blocking; false (nothing sent)
   // when no TNC worker runs.
   // Hands an item to the open link without blocking; false (nothing sent)
@@ -95,7 +94,7 @@ class MainConsole : public QMainWindow, public ConsoleShell {
   void onInputChanged();
   void onTimeTag();
   void onClearText();
-  void chooseFilterMode(const QString& item, AutoResetEvent& event);
+  void chooseFilterMode(const QString& item, int mode);
   // Saves the settings at exit; when that fails, asks whether to exit
   // anyway. False means the operator goes back to the program.
   bool settingsSavedOrLetGo();

@@ -18,11 +18,6 @@
 namespace tervane {
 
 struct Events {
-  AutoResetEvent tncStop;
-  AutoResetEvent showFullText;
-  AutoResetEvent showHighlight;
-  AutoResetEvent showFiltered;
-  AutoResetEvent timeTagToggle;
   AutoResetEvent emailPrompt;
   AutoResetEvent trackerStop;
   AutoResetEvent trackerShowStatus;
@@ -93,6 +88,11 @@ class WorkingValues {
   std::atomic<double> passBeaconMinutes{0.0};
   std::atomic<double> lastBeaconHours{0.0};
   std::atomic<bool> tncBeaconFlag{true};
+  // How the console shows monitored lines, as the Text Filter menu chooses
+  // (0 full text, 1 highlight, 2 filter), and whether they carry time tags
+  // (the Time Tag button). Every link run reads them as it shows a line.
+  std::atomic<int> displayMode{0};
+  std::atomic<bool> timeTags{false};
   std::atomic<bool> mobileMode{false};
 
  private:

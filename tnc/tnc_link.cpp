@@ -36,11 +36,6 @@ QString displayText(std::string_view line) {
   return receivedText(withoutLineEnd(line));
 }
 
-DisplayMode checkedMode(const ConsoleShell& console) {
-  if (console.isMenuChecked(MenuItem::FilterHighlight)) return DisplayMode::Highlight;
-  if (console.isMenuChecked(MenuItem::FilterFilter)) return DisplayMode::Filter;
-  return DisplayMode::FullText;
-}
 
 }  // namespace
 
@@ -202,7 +197,6 @@ class QtTncUi final : public TncUi {
 // waited for by the new worker (never by the window), so the two never
 // share the device.
 struct TncLink::Run {
-  TncWorkerParams params;
   std::unique_ptr<LinkKind> link;
   StreamSlot streams;
   std::shared_ptr<OutboundQueue> outbound = std::make_shared<OutboundQueue>();
@@ -257,12 +251,8 @@ LinkSpec TncLink::chooseLink() {
 
 void TncLink::open() {
   if (thread_.isRunning()) return;
-  Events& events = shared_.events;
-  // Requests left over from an earlier link are not meant for this one.
-  for (AutoResetEvent* e : {&events.tncStop, &events.showFullText, &events.showHighlight, &events.showFiltered,
-                            &events.timeTagToggle}) {
-    e->discard();
-  }
+  // An e-mail prompt left over from an earlier link is not meant for this one.
+  shared_.events.emailPrompt.discard();
   const StationSettings& s = settings_;
   spec_ = chooseLink();
   PortOpener opener = opener_;
@@ -274,7 +264,6 @@ void TncLink::open() {
   }
   auto run = std::make_shared<Run>();
   run->previous = lastRun_;
-  run->params.displayMode = checkedMode(console_);
   const StationPosition position = shared_.values.position();
   run->link = makeLink(spec_, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   run_ = run;
@@ -294,7 +283,7 @@ void TncLink::open() {
     run->waitForPrevious();
     TncWorkerContext context{shared,       clock,    *ui,        stations,           *run->link,
                              run->streams, *capture, &run->stop, run->outbound.get()};
-    const int result = runTncWorker(run->params, context);
+    const int result = runTncWorker(context);
     run->ended = true;
     return result;
   });
@@ -307,10 +296,7 @@ void TncLink::close() {
     run_->stop = true;
     run_->streams.closeForGood();
   }
-  if (thread_.isStarted()) {
-    shared_.events.tncStop.raise();
-    thread_.forget();
-  }
+  if (thread_.isStarted()) thread_.forget();
   run_.reset();
 }
 

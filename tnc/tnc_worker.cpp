@@ -9,12 +9,24 @@ namespace tervane {
 
 namespace {
 
+// The Text Filter menu's choice as the worker shows lines.
+DisplayMode displayModeOf(int menuChoice) {
+  switch (menuChoice) {
+    case 1:
+      return DisplayMode::Highlight;
+    case 2:
+      return DisplayMode::Filter;
+    default:
+      return DisplayMode::FullText;
+  }
+}
+
 class TncWorker {
  public:
-  TncWorker(const TncWorkerParams& params, TncWorkerContext& context)
-      : params_(params), ctx_(context), events_(context.shared.events), values_(context.shared.values),
+  explicit TncWorker(TncWorkerContext& context)
+      : ctx_(context), events_(context.shared.events), values_(context.shared.values),
         services_{context.ui, context.streams, context.stopRequested}, decoder_(context.clock),
-        mode_(params.displayMode) {}
+        mode_(displayModeOf(context.shared.values.displayMode)) {}
 
   int run() {
     switch (ctx_.link.start(services_)) {
@@ -61,11 +73,9 @@ class TncWorker {
       while (std::optional<Outbound> item = ctx_.outbound->take()) ctx_.link.send(*item);
     }
     pcBeacon();
-    if (events_.timeTagToggle.wait(0)) timeTag_ = !timeTag_;
-    if (events_.showFullText.wait(0)) mode_ = DisplayMode::FullText;
-    if (events_.showHighlight.wait(0)) mode_ = DisplayMode::Highlight;
-    if (events_.showFiltered.wait(0)) mode_ = DisplayMode::Filter;
-    if (events_.tncStop.wait(0) || stopping()) {
+    timeTag_ = values_.timeTags;
+    mode_ = displayModeOf(values_.displayMode);
+    if (stopping()) {
       stopped_ = true;
       return true;
     }
@@ -140,7 +150,6 @@ class TncWorker {
     ctx_.ui.showLine(*out);
   }
 
-  const TncWorkerParams params_;
   TncWorkerContext& ctx_;
   Events& events_;
   WorkingValues& values_;
@@ -156,8 +165,8 @@ class TncWorker {
 
 }  // namespace
 
-int runTncWorker(const TncWorkerParams& params, TncWorkerContext& context) {
-  TncWorker worker(params, context);
+int runTncWorker(TncWorkerContext& context) {
+  TncWorker worker(context);
   return worker.run();
 }
 

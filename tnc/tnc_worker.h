@@ -20,10 +20,6 @@
 
 namespace tervane {
 
-struct TncWorkerParams {
-  DisplayMode displayMode = DisplayMode::FullText;  // the mode whose menu item carries the check mark
-};
-
 struct TncWorkerContext {
   Coordination& shared;
   const Clock& clock;
@@ -42,6 +38,6 @@ struct TncWorkerContext {
 // The worker's entry function: 0 when it ends on TncStop or on Cancel at the
 // "Device Open Error" question, -1 when the link cannot be set up or its
 // device stops working.
-int runTncWorker(const TncWorkerParams& params, TncWorkerContext& context);
+int runTncWorker(TncWorkerContext& context);
 
 }  // namespace tervane

@@ -130,7 +130,6 @@ struct Harness {
   std::atomic<bool> stop{false};
   std::atomic<int> result{99};
   std::thread thread;
-  TncWorkerParams params;
   std::unique_ptr<LinkKind> link;
 
   Harness() { shared.values.tncBeaconFlag = true; }
@@ -147,11 +146,11 @@ struct Harness {
                                                           }});
     thread = std::thread([this] {
       TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop, &outbound};
-      result = runTncWorker(params, ctx);
+      result = runTncWorker(ctx);
     });
   }
   void stopAndJoin() {
-    shared.events.tncStop.raise();
+    stop = true;
     thread.join();
   }
   ~Harness() {
@@ -302,7 +301,6 @@ TEST(TncWorker, StopRequestForThisRunEndsItWithinAPass) {
   ASSERT_TRUE(eventually([&] { return h.result != 99; }));
   h.thread.join();
   EXPECT_EQ(h.result, 0);
-  EXPECT_FALSE(h.shared.events.tncStop.isRaised());
 }
 
 TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
@@ -321,12 +319,12 @@ TEST(TncWorker, TimeTagHighlightFilterAndCapture) {
 
   h.port->receive(std::string("A1A>APRS,WIDE2-1:one\0 after a zero byte\r\n", 41));
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 1; }));
-  h.shared.events.showHighlight.raise();
-  h.shared.events.timeTagToggle.raise();
+  h.shared.values.displayMode = 1;  // Text Filter > Highlight
+  h.shared.values.timeTags = true;
   std::this_thread::sleep_for(30ms);
   h.port->receive("B1B>APRS,WIDE2-1:two\r\nC1C>APRS:three\r\n");
   ASSERT_TRUE(eventually([&] { return h.ui.get(h.ui.lines).size() == 3; }));
-  h.shared.events.showFiltered.raise();
+  h.shared.values.displayMode = 2;  // Text Filter > Filter
   h.capture.setPaused(true);
   std::this_thread::sleep_for(30ms);
   h.port->receive("D1D>APRS:four\r\nE1E>APRS,WIDE:five\r\n");
