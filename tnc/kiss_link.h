@@ -61,7 +61,7 @@ class KissLink final : public LinkKind {
 };
 
 // The link table's makers: frames from the station's callsign along its
-// UNPROTO VIA path, on the spec's COM port or to its network address.
+// UNPROTO VIA path, on the chosen COM port or to the chosen network address.
 std::unique_ptr<LinkKind> makeKissSerialLink(LinkSetup& setup);
 std::unique_ptr<LinkKind> makeKissTcpLink(LinkSetup& setup);
 

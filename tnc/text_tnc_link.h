@@ -59,7 +59,7 @@ std::shared_ptr<SerialPort> openLinkPort(const SerialLinkParams& params, LinkSer
 void noticeLostPort(const SerialLinkParams& params, const std::string& devicePath, const std::string& reason,
                     LinkServices& services);
 
-// The link table's maker: the settings' speed on the spec's COM port.
+// The link table's maker: the settings' speed on the chosen COM port.
 std::unique_ptr<LinkKind> makeTextTncLink(LinkSetup& setup);
 
 }  // namespace tervane
