@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -104,7 +103,7 @@ AddressBookDialog::AddressBookDialog(const AddressBookEdit& edit, QWidget* paren
 void AddressBookDialog::fillList() {
   const QSignalBlocker block(nickname_);
   nickname_->clear();
-  for (int i = 0; i < edit_.count; ++i) nickname_->addItem(latin1(edit_.nicknames[static_cast<std::size_t>(i)]));
+  for (int i = 0; i < edit_.count; ++i) nickname_->addItem(storedText(edit_.nicknames[static_cast<std::size_t>(i)]));
 }
 
 void AddressBookDialog::showSelected() {
@@ -113,8 +112,8 @@ void AddressBookDialog::showSelected() {
   const int i = edit_.selected;
   const bool inBook = i >= 0 && i < edit_.count;
   nickname_->setCurrentIndex(inBook ? i : -1);
-  nickname_->setEditText(inBook ? latin1(edit_.nicknames[static_cast<std::size_t>(i)]) : QString());
-  address_->setText(inBook ? latin1(edit_.addresses[static_cast<std::size_t>(i)]) : QString());
+  nickname_->setEditText(inBook ? storedText(edit_.nicknames[static_cast<std::size_t>(i)]) : QString());
+  address_->setText(inBook ? storedText(edit_.addresses[static_cast<std::size_t>(i)]) : QString());
 }
 
 void AddressBookDialog::reject() { accept(); }

@@ -12,24 +12,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "aprs/received_text.h"
 #include "base/text_format.h"
 
 namespace tervane::dialog_parts {
 
 // Settings texts are kept as UTF-8; a text an earlier version stored in
 // Latin-1 is not valid UTF-8 and still shows as it did.
-QString latin1(const std::string& s) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QByteArrayView bytes(s.data(), static_cast<qsizetype>(s.size()));
-  QString text = utf8(bytes);
-  return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
+QString storedText(const std::string& s) { return receivedText(s); }
 // The UTF-8 of the text's first characters that fit in limit bytes: a
 // character that would not fit whole is left out, never halved.
 std::string bytesOf(const QString& s, int limit) {

@@ -24,8 +24,9 @@ inline constexpr int kTextSettingChars = 63;
 inline constexpr int kGpsdHostChars = static_cast<int>(decltype(StationSettings::gpsdHost)::kMaxLength);
 
 // Settings texts are kept as UTF-8; a text an earlier version stored in
-// Latin-1 is not valid UTF-8 and still shows as it did.
-QString latin1(const std::string& s);
+// Latin-1 is not valid UTF-8 and still shows as it did (as received text
+// shows).
+QString storedText(const std::string& s);
 // The UTF-8 of the text's first characters that fit in limit bytes: a
 // character that would not fit whole is left out, never halved.
 std::string bytesOf(const QString& s, int limit);

@@ -4,9 +4,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QStringDecoder>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "aprs/received_text.h"
 
 namespace tervane {
 
@@ -25,10 +26,8 @@ FilterStringsDialog::FilterStringsDialog(const FilterStrings& current, QWidget* 
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(QFont(QStringLiteral("Monospace")));
   text_->setMinimumSize(360, 300);
-  const std::string stored = formatFilterText(current);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString shown = utf8(QByteArrayView(stored.data(), static_cast<qsizetype>(stored.size())));
-  if (utf8.hasError()) shown = QString::fromLatin1(stored.c_str());  // stored by an earlier version
+  // UTF-8, or Latin-1 as an earlier version stored them.
+  QString shown = receivedText(formatFilterText(current));
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text_->setPlainText(shown);
   text_->installEventFilter(this);

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,9 +41,9 @@ GpsSettingsDialog::GpsSettingsDialog(const GpsSettingsEdit& edit, QWidget* paren
   QStringList types;
   for (const GpsSourceEntry& source : gpsSources()) types << QString::fromLatin1(source.caption);
   typeList_ = makeList(this, types, edit_.typeIndex);
-  gpsdHost_ = new QLineEdit(latin1(edit_.gpsdHost), this);
+  gpsdHost_ = new QLineEdit(storedText(edit_.gpsdHost), this);
   gpsdHost_->setMaxLength(kGpsdHostChars);
-  gpsdPort_ = new QLineEdit(latin1(textf("%d", edit_.gpsdPort)), this);
+  gpsdPort_ = new QLineEdit(storedText(textf("%d", edit_.gpsdPort)), this);
   gpsdPort_->setMaxLength(kNumberFieldChars);
   gpsdPort_->setObjectName(QStringLiteral("gpsdPort"));
   QWidget* const fields[] = {portList_, typeList_, gpsdHost_, gpsdPort_};

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -62,7 +61,7 @@ StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* paren
     grid->addWidget(refusals_->watch(f, std::move(check)), row++, 1, 1, 2);
     return f;
   };
-  QLineEdit* call = addField("callsign", "Callsign:", latin1(edit_.callsign), nullptr, checkCallsign);
+  QLineEdit* call = addField("callsign", "Callsign:", storedText(edit_.callsign), nullptr, checkCallsign);
   connect(call, &QLineEdit::textChanged, this, [this](const QString& t) { edit_.callsign = bytesOf(t, kCallsignChars); });
   struct NumberField {
     const char* name;
@@ -83,7 +82,7 @@ StationDataDialog::StationDataDialog(const StationDataEdit& edit, QWidget* paren
   for (const NumberField& n : numbers) {
     const double v = edit_.*(n.value);
     const std::string shown = std::string_view(n.format) == "%10.6f" ? textf("%10.6f", v) : textf("%6.2f", v);
-    QLineEdit* f = addField(n.name, n.caption, latin1(shown), n.unit, n.check);
+    QLineEdit* f = addField(n.name, n.caption, storedText(shown), n.unit, n.check);
     double StationDataEdit::*member = n.value;
     connect(f, &QLineEdit::textChanged, this,
             [this, member](const QString& t) { edit_.*member = leadingNumber(bytesOf(t, kNumberFieldChars)); });

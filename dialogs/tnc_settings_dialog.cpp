@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -88,10 +87,10 @@ TncSettingsDialog::TncSettingsDialog(const TncSettingsEdit& edit, QWidget* paren
   });
   connect(pcBeacon_, &QRadioButton::clicked, this, [this] { edit_.tncBeaconOn = 0; });
 
-  message_ = new QLineEdit(latin1(edit_.comment), this);
-  interval_ = new QLineEdit(latin1(textf("%7.2f", edit_.intervalMinutes)), this);
-  unproto_ = new QLineEdit(latin1(edit_.unproto), this);
-  via_ = new QLineEdit(latin1(edit_.unprotoVia), this);
+  message_ = new QLineEdit(storedText(edit_.comment), this);
+  interval_ = new QLineEdit(storedText(textf("%7.2f", edit_.intervalMinutes)), this);
+  unproto_ = new QLineEdit(storedText(edit_.unproto), this);
+  via_ = new QLineEdit(storedText(edit_.unprotoVia), this);
   // The beacon message field shows a whole message of the longest kept length.
   message_->setMinimumWidth(fieldWidthForChars(message_, kTextSettingChars));
   // The copy keeps 31 characters of the unproto texts: the fields take no more.
@@ -123,7 +122,7 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
   if (!edit_.linkOverride.empty()) {
     auto* note = new QLabel(QStringLiteral("For this run TERVANEAPRS_LINK=%1 chooses the link;\n"
                                            "the link chosen here counts from the next run without it.")
-                                .arg(latin1(edit_.linkOverride)),
+                                .arg(storedText(edit_.linkOverride)),
                             this);
     note->setObjectName(QStringLiteral("linkOverrideNote"));
     note->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -137,7 +136,7 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
   link_ = makeList(this, captions, edit_.linkType);
   link_->setObjectName(QStringLiteral("linkList"));
   const auto field = [this](const std::string& text, const char* name) {
-    auto* f = new QLineEdit(latin1(text), this);
+    auto* f = new QLineEdit(storedText(text), this);
     f->setObjectName(QString::fromLatin1(name));
     return f;
   };
@@ -146,7 +145,7 @@ void TncSettingsDialog::addLinkRows(QGridLayout* grid, int row) {
   aprsIsHost_ = field(edit_.aprsIsHost, "aprsIsHost");
   aprsIsPort_ = field(textf("%d", edit_.aprsIsPort), "aprsIsPort");
   aprsIsFilter_ = field(edit_.aprsIsFilter, "aprsIsFilter");
-  aprsIsFilter_->setPlaceholderText(latin1(edit_.defaultFilter));
+  aprsIsFilter_->setPlaceholderText(storedText(edit_.defaultFilter));
   receiveOnly_ = new QCheckBox(QStringLiteral("Receive only (passcode -1, nothing is sent)"), this);
   receiveOnly_->setChecked(edit_.aprsIsReceiveOnly);
   passcode_ = new QLabel(this);
@@ -206,7 +205,7 @@ void TncSettingsDialog::showLinkChoice() {
   const int code = shownAprsIsPasscode(edit_);
   passcode_->setText(edit_.callsign.empty() && !edit_.aprsIsReceiveOnly
                          ? QStringLiteral("-1 (no callsign in Settings > Station...)")
-                         : QStringLiteral("%1 for %2").arg(code).arg(latin1(edit_.callsign)));
+                         : QStringLiteral("%1 for %2").arg(code).arg(storedText(edit_.callsign)));
 }
 
 }  // namespace tervane
