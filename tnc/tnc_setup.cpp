@@ -61,12 +61,6 @@ std::vector<std::string> withoutTncBeacon(std::vector<std::string> texts) {
   return kept;
 }
 
-BeaconDecision checkPcBeacon(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes,
-                             bool tncBeaconFlag, double latitudeDeg, double longitudeDeg) {
-  if (latitudeDeg == 0 && longitudeDeg == 0) return {};
-  return pcBeaconDue(utc, lastBeaconHours, beaconMinutes, tncBeaconFlag);
-}
-
 BeaconDecision pcBeaconDue(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes, bool tncBeaconFlag) {
   BeaconDecision d;
   // An interval that is no positive number (0, negative, NaN) means no PC

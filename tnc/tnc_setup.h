@@ -33,10 +33,9 @@ struct BeaconDecision {
 // in place of its period and BTEXT.
 std::vector<std::string> withoutTncBeacon(std::vector<std::string> texts);
 
-// Whether the PC beacon is due, whatever the position.
+// Whether the PC beacon is due. Whether the station may send at all is
+// reportRefusal's to say.
 BeaconDecision pcBeaconDue(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes, bool tncBeaconFlag);
-BeaconDecision checkPcBeacon(const CalendarTime& utc, double lastBeaconHours, double beaconMinutes,
-                             bool tncBeaconFlag, double latitudeDeg, double longitudeDeg);
 // What lastBeaconHours becomes after a beacon sent at nowHours.
 double nextLastBeaconHours(double nowHours);
 
