@@ -14,6 +14,7 @@
 #include "gps/gps_link.h"
 #include "map/map_window.h"
 #include "tnc/position_report.h"
+#include "tnc/links_window.h"
 #include "tnc/tnc_link.h"
 #include "tracker/tracker_link.h"
 
@@ -38,6 +39,11 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   tnc.setStationSink(&stationSink);
   tnc.attach();
   ConsoleCommands& commands = console.commands();
+  LinksWindow linksWindow(tnc, settings, &console);
+  commands.showLinksWindow = [&linksWindow] {
+    linksWindow.show();
+    linksWindow.raise();
+  };
   commands.showPositionWindow = [&positionWindow] {
     positionWindow.show();
     positionWindow.raise();
@@ -47,7 +53,7 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
     stationsWindow.raise();
   };
   attachDialogCommands(console, settings, shared);
-  TrackerLink tracker(console, settings, shared, tnc.outbox(), clock);
+  TrackerLink tracker(console, settings, shared, tnc.radioOutbox(), clock);
   tracker.attach();
   MapWindow mapWindow(MapSources{&shared, &clock, [&tracker] { return tracker.isRunning(); },
                                  [&settings] { return std::string(settings.callsign.view()); }},

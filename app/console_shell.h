@@ -26,6 +26,7 @@ struct ConsoleCommands {
   std::function<bool()> tncRunning;     // a TNC worker runs
   std::function<bool(Outbound)> tncSend;  // to the open link; false when none is open
   std::function<void()> tncInitialize;
+  std::function<void()> showLinksWindow;
   std::function<void()> sendPositionReport;
   std::function<void()> captureStart;   // after the menu states are set
   std::function<void()> captureStop;

@@ -216,6 +216,8 @@ void MainConsole::buildMenus() {
     call(commands_.tncClose);
   });
   addItem(tnc, "tncInitialize", "Initialize", [this] { call(commands_.tncInitialize); });
+  tnc->addSeparator();
+  addItem(tnc, "tncLinks", "Links...", [this] { call(commands_.showLinksWindow); });
 
   QMenu* settingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
   addItem(settingsMenu, "settingsTnc", "TNC...", [this] { call(commands_.tncSettings); });

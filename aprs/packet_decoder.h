@@ -73,6 +73,8 @@ class PacketDecoder {
   void decode();
 
   const StationEntry& entry() const { return entry_; }
+  // How the decoded line reached the station, which only its link knows.
+  void setHeardHow(HeardHow how) { entry_.heardHow = how; }
 
  private:
   struct RawPosition;

@@ -15,6 +15,21 @@ namespace tervane {
 // The form of report a position came from.
 enum class ReportKind : std::uint8_t { None = 0, Plain, Nmea, MicE, Compressed, Object, Item };
 
+// How a report reached the station: on RF straight from the sender, on RF
+// through at least one digipeater, or from APRS-IS.
+enum class HeardHow : std::uint8_t { Unknown = 0, RfDirect, RfDigipeated, AprsIs };
+
+// "RF", "RF via digi", "APRS-IS"; empty when unknown.
+inline const char* heardHowText(HeardHow how) {
+  switch (how) {
+    case HeardHow::RfDirect: return "RF";
+    case HeardHow::RfDigipeated: return "RF via digi";
+    case HeardHow::AprsIs: return "APRS-IS";
+    case HeardHow::Unknown: break;
+  }
+  return "";
+}
+
 struct StationEntry {
   bool positionValid = false;  // the line gave a callsign, a latitude and a longitude
   bool callsignFound = false;  // the line gave a valid source callsign
@@ -51,6 +66,7 @@ struct StationEntry {
   double radioRangeMiles = std::numeric_limits<double>::quiet_NaN();  // compressed "{s" or "RNGrrrr"
   FixedText<16> micEMessage;  // Mic-E position comment ("En Route", "Emergency", ...); empty otherwise
   FixedText<32> deviceName;   // the radio a Mic-E type code names; empty when unknown
+  HeardHow heardHow = HeardHow::Unknown;  // set by the link the report came on
 };
 
 inline bool isObjectOrItem(const StationEntry& entry) {

@@ -27,8 +27,8 @@ struct Column {
   int widthPx;
 };
 constexpr Column kPositionColumns[] = {{"Callsign", 90}, {"Tracked", 60},  {"Sent", 110}, {"Received", 110},
-                                       {"Latitude", 80}, {"Longitude", 90}, {"PHG", 40}};
-constexpr int kColumnCount = 7;
+                                       {"Latitude", 80}, {"Longitude", 90}, {"PHG", 40},  {"Heard", 80}};
+constexpr int kColumnCount = 8;
 constexpr Qt::WindowFlags kNoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 
 std::vector<std::size_t> rowsOf(const QItemSelectionModel* selection) {
@@ -65,6 +65,7 @@ class PositionModel final : public QAbstractTableModel {
       case 4: return receivedText(e.latitudeText.view());
       case 5: return receivedText(e.longitudeText.view());
       case 6: return receivedText(e.phgDigits.view());
+      case 7: return QString::fromLatin1(heardHowText(e.heardHow));
       default: return {};
     }
   }

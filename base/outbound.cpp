@@ -17,19 +17,31 @@ std::optional<Outbound> OutboundQueue::take() {
 
 bool LinkOutbox::post(Outbound item) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!queue_) return false;
-  queue_->post(std::move(item));
+  if (queues_.empty()) return false;
+  for (std::size_t i = 1; i < queues_.size(); ++i) queues_[i]->post(item);
+  queues_.front()->post(std::move(item));
   return true;
 }
 
 void LinkOutbox::attach(std::shared_ptr<OutboundQueue> queue) {
   std::lock_guard<std::mutex> lock(mutex_);
-  queue_ = std::move(queue);
+  queues_.clear();
+  if (queue) queues_.push_back(std::move(queue));
+}
+
+void LinkOutbox::add(std::shared_ptr<OutboundQueue> queue) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (queue) queues_.push_back(std::move(queue));
+}
+
+void LinkOutbox::remove(const std::shared_ptr<OutboundQueue>& queue) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::erase(queues_, queue);
 }
 
 void LinkOutbox::detach() {
   std::lock_guard<std::mutex> lock(mutex_);
-  queue_.reset();
+  queues_.clear();
 }
 
 }  // namespace tervane

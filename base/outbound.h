@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/station_settings.h"
 
@@ -28,6 +29,8 @@ struct Outbound {
     PassStart,   // a satellite pass begins: its destination and path; the TNC's own beacon stops
     PassEnd,     // the pass is over: the station's own destination and path, and its own TNC beacon
     Initialize,  // TNC > Initialize with the settings as they are
+    GatedToIs,   // text: a packet heard on RF, as the IGate sends it to APRS-IS ("SRC>DST,PATH,qAR,LOGIN:info")
+    GatedToRf,   // text: a third-party information field ("}SRC>DST,TCPIP,IGATE*:..."); path: the IGate's RF path
   };
   Kind kind = Kind::TypedLine;
   std::string text;
@@ -58,18 +61,22 @@ class OutboundQueue {
   std::deque<Outbound> items_;
 };
 
-// Where every producer posts: the queue of the link run that is open.
+// Where every producer posts: the queues of the link runs that are open
+// (one for a single link's outbox, several for items every link sends).
 class LinkOutbox {
  public:
   // False, and nothing queued, when no link run is open.
   bool post(Outbound item);
+  // Replaces every queue by this one.
   void attach(std::shared_ptr<OutboundQueue> queue);
+  void add(std::shared_ptr<OutboundQueue> queue);
+  void remove(const std::shared_ptr<OutboundQueue>& queue);
   // TNC > Close: what has not been taken yet is dropped with the run.
   void detach();
 
  private:
   std::mutex mutex_;
-  std::shared_ptr<OutboundQueue> queue_;
+  std::vector<std::shared_ptr<OutboundQueue>> queues_;
 };
 
 }  // namespace tervane

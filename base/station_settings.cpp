@@ -69,6 +69,17 @@ void StationSettings::load(const ProfileStore& store) {
   readInt(store, aprsIsReceiveOnly, "aprsIsReceiveOnly", 0);
   readText(store, gpsdHost, "gpsdHost", "localhost");
   readInt(store, gpsdPort, "gpsdPort", 2947);
+
+  readText(store, firstLinkName, "link1Name", "");
+  for (int i = 0; i < kExtraLinks; ++i) {
+    const std::string stem = textf("link%d", i + 2);
+    readText(store, linkName[i], stem + "Name", "");
+    readText(store, linkEnd[i], stem + "End", "");
+    readInt(store, linkTransmits[i], stem + "Transmits", 1);
+    readText(store, linkFilter[i], stem + "Filter", "");
+  }
+  readInt(store, igateOn, "igateOn", 0);
+  readText(store, igatePath, "igatePath", "WIDE1-1");
 }
 
 void StationSettings::save(ProfileStore& store) const {
@@ -122,6 +133,17 @@ void StationSettings::save(ProfileStore& store) const {
   number("aprsIsReceiveOnly", aprsIsReceiveOnly);
   text("gpsdHost", gpsdHost);
   number("gpsdPort", gpsdPort);
+
+  text("link1Name", firstLinkName);
+  for (int i = 0; i < kExtraLinks; ++i) {
+    const std::string stem = textf("link%d", i + 2);
+    text(stem + "Name", linkName[i]);
+    text(stem + "End", linkEnd[i]);
+    number(stem + "Transmits", linkTransmits[i]);
+    text(stem + "Filter", linkFilter[i]);
+  }
+  number("igateOn", igateOn);
+  text("igatePath", igatePath);
 }
 
 GpsType gpsTypeFromIndex(std::int32_t gpsType) {

@@ -13,6 +13,8 @@ namespace tervane {
 inline constexpr int kSatelliteSlots = 16;
 inline constexpr int kFilterSlots = 16;
 inline constexpr int kAddressBookSlots = 16;
+// Links beyond the first, which the TNC menu and TNC/APRS Settings manage.
+inline constexpr int kExtraLinks = 3;
 
 // The paths new settings start with: the New-N paradigm that terrestrial
 // digipeaters follow today, and the satellite digipeaters' common alias.
@@ -65,6 +67,18 @@ struct StationSettings {
   std::int32_t aprsIsReceiveOnly = 0;     // non-zero: log in with passcode -1 and never send
   FixedText<64> gpsdHost{"localhost"};    // GPS type gpsd: where gpsd listens
   std::int32_t gpsdPort = 2947;
+
+  // Links opened together with the first: "link2End" ... "link4End" name the
+  // far end as TERVANEAPRS_LINK does ("kiss-tcp:127.0.0.1:8001"); an empty
+  // end is no link. The first link is named by firstLinkName.
+  FixedText<16> firstLinkName;
+  std::array<FixedText<16>, kExtraLinks> linkName{};
+  std::array<FixedText<128>, kExtraLinks> linkEnd{};
+  std::array<std::int32_t, kExtraLinks> linkTransmits = {1, 1, 1};  // non-zero: own reports go out here
+  std::array<FixedText<256>, kExtraLinks> linkFilter{};             // APRS-IS: the server-side filter
+  // The IGate between the RF links and an APRS-IS link; off unless turned on.
+  std::int32_t igateOn = 0;
+  FixedText<64> igatePath{"WIDE1-1"};  // the path of messages gated to RF
 
   // Fills every field from the store, in the program's fixed load order.
   void load(const ProfileStore& store);

@@ -32,6 +32,18 @@ const QColor kTrackedHalo(255, 200, 0, 170);
 const QColor kSelectedHalo(30, 110, 255, 150);
 const QColor kSatellite(230, 110, 0);
 constexpr double kPickRadiusPx = 12.0;
+
+// Green for a station heard on the radio directly, amber through a
+// digipeater, blue from APRS-IS.
+QColor heardColour(HeardHow how) {
+  switch (how) {
+    case HeardHow::RfDirect: return {20, 150, 40};
+    case HeardHow::RfDigipeated: return {230, 150, 0};
+    case HeardHow::AprsIs: return {40, 90, 220};
+    case HeardHow::Unknown: break;
+  }
+  return Qt::transparent;
+}
 constexpr int kSymbolPx = 18;
 
 QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
@@ -374,6 +386,8 @@ void MapView::drawStations(QPainter& p, const QRect& exposed) {
       const QRectF box(pl.label.left, pl.label.top, pl.label.right - pl.label.left, pl.label.bottom - pl.label.top);
       p.fillRect(box, selected ? QColor(220, 232, 255, 235) : QColor(255, 255, 255, 200));
       p.setPen(m.object ? QColor(120, 60, 10) : QColor(20, 20, 20));
+      // A stripe at the label's left edge says how the station was heard.
+      if (m.heard != HeardHow::Unknown) p.fillRect(QRectF(box.left(), box.top(), 3.0, box.height()), heardColour(m.heard));
       const QStaticText& text = labelText(pl.id, m.name);
       p.drawStaticText(QPointF(box.left() + 3.0, box.center().y() - text.size().height() / 2.0), text);
     }
@@ -502,6 +516,7 @@ QString MapView::tooltipAt(const QPointF& at) {
     text += QStringLiteral("\n") + latin1(textf("course %.0f", m->courseDeg));
     if (std::isfinite(m->speedKnots)) text += latin1(textf(", %.0f knots", m->speedKnots));
   }
+  if (m->heard != HeardHow::Unknown) text += QStringLiteral("\nheard on ") + QString::fromLatin1(heardHowText(m->heard));
   return text;
 }
 

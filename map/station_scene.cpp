@@ -251,6 +251,7 @@ Box StationScene::update(const StationEntry& entry, bool tracked) {
   m.speedKnots = entry.speedKnots;
   m.tracked = tracked;
   m.object = isObjectOrItem(entry);
+  m.heard = entry.heardHow;
   index_.insert(id, m.world);
   return dirty.united(placeNew(id));
 }

@@ -39,6 +39,7 @@ struct Marker {
   double speedKnots = std::numeric_limits<double>::quiet_NaN();
   bool tracked = false;
   bool object = false;
+  HeardHow heard = HeardHow::Unknown;
   double labelWidthPx = 0.0;
   // A course is drawn when one was reported and the station is not standing.
   bool showsCourse() const { return std::isfinite(courseDeg) && !(speedKnots == 0.0); }

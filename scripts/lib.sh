@@ -10,7 +10,7 @@ TERVANE_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth python3 python3-skyfield locales
-  direwolf
+  direwolf aprx
   desktop-file-utils appstream dpkg-dev file
   gpsd gpsd-clients libgps-dev
   lintian man-db

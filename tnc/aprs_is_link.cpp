@@ -43,6 +43,7 @@ bool AprsIsLink::receive(const LineHandler& onLine) {
   if (fresh) {
     lines_.reset();
     state_ = Login::Sent;
+    services_->ui.loginVerified(false);
     lastHeard_ = Clock::now();
     const std::string line = loginLine();
     if (!stream->write(line)) {
@@ -90,6 +91,7 @@ void AprsIsLink::takeComment(std::string_view line) {
   } else {
     state_ = answer->verified && !login_.receiveOnly ? Login::Verified : Login::Unverified;
   }
+  services_->ui.loginVerified(state_ == Login::Verified);
 }
 
 void AprsIsLink::send(const Outbound& item) {
@@ -109,9 +111,13 @@ void AprsIsLink::send(const Outbound& item) {
     case Outbound::Kind::Converse:
       typed = kConverseEscape;
       break;
+    case Outbound::Kind::GatedToIs:
+      sendGated(item.text);
+      return;
     case Outbound::Kind::PassStart:
     case Outbound::Kind::PassEnd:
     case Outbound::Kind::Initialize:
+    case Outbound::Kind::GatedToRf:
       return;
   }
   for (const ConverseTextReader::Item& line : converse_.feed(typed)) {
@@ -145,6 +151,15 @@ void AprsIsLink::sendPacket(std::string_view information) {
     return;
   }
   services_->ui.notice("Sent: " + packet);
+}
+
+// What the IGate carries up goes out as it is, without a console line each:
+// the Links window counts it. The IGate sends nothing before the server has
+// verified the login; a line that meets a lost connection is lost with it.
+void AprsIsLink::sendGated(const std::string& line) {
+  if (!tcp_.isUp() || state_ != Login::Verified) return;
+  bool fresh = false;
+  if (std::shared_ptr<ByteStream> stream = tcp_.connected(&fresh)) stream->write(line + "\r\n");
 }
 
 void AprsIsLink::finish() { tcp_.close(); }

@@ -46,6 +46,7 @@ class AprsIsLink final : public LinkKind {
   using Clock = std::chrono::steady_clock;
   enum class Login { None, Sent, Verified, Unverified };
   void sendPacket(std::string_view information);
+  void sendGated(const std::string& line);
   void takeComment(std::string_view line);
 
   ReconnectingTcp tcp_;

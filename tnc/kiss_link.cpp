@@ -87,6 +87,11 @@ void KissLink::send(const Outbound& item) {
     case Outbound::Kind::PassEnd:
       own_.path = item.path;
       break;
+    case Outbound::Kind::GatedToRf:
+      sendFrame(item.text, item.path);
+      break;
+    case Outbound::Kind::GatedToIs:
+      break;
     case Outbound::Kind::Initialize:
       if (item.settings) own_ = OwnFrames{item.settings->callsign.str(), item.settings->unprotoVia.str()};
       readTyped(kConverseEscape);  // as a TNC after Initialize: typed lines are packets
@@ -121,9 +126,11 @@ bool KissLink::sendReport(std::string_view report) {
   return true;
 }
 
-void KissLink::sendFrame(std::string_view information) {
+void KissLink::sendFrame(std::string_view information) { sendFrame(information, own_.path); }
+
+void KissLink::sendFrame(std::string_view information, const std::string& via) {
   const std::optional<Ax25Address> source = parseAx25Address(own_.callsign);
-  const std::optional<std::vector<Ax25Address>> path = parseAx25Path(own_.path);
+  const std::optional<std::vector<Ax25Address>> path = parseAx25Path(via);
   const std::string text(information);
   if (!source) {
     services_->ui.notice(textf("Not sent: the station's callsign \"%s\" is no AX.25 address "
@@ -132,7 +139,7 @@ void KissLink::sendFrame(std::string_view information) {
   }
   if (!path) {
     services_->ui.notice(
-        textf("Not sent: the path \"%s\" is no list of AX.25 addresses (UNPROTO VIA): %s", own_.path.c_str(),
+        textf("Not sent: the path \"%s\" is no list of AX.25 addresses (UNPROTO VIA): %s", via.c_str(),
               text.c_str()));
     return;
   }

@@ -46,6 +46,7 @@ class KissLink final : public LinkKind {
  private:
   explicit KissLink(OwnFrames own) : own_(std::move(own)) {}
   void sendFrame(std::string_view information);
+  void sendFrame(std::string_view information, const std::string& via);
   void readTyped(std::string_view text);
   void apply(const LinkCommand& command);
   std::string where() const;

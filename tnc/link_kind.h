@@ -47,6 +47,9 @@ class TncUi {
   // "Device Open Error" about what gave no answer ("TNC port COM1
   // (/dev/ttyS0): no answer to Ctrl-C and two Returns"): true for Continue.
   virtual bool askDeviceOpenError(std::string_view what) = 0;
+  // An APRS-IS link: whether the server has verified the login, which the
+  // IGate needs before it sends anything up.
+  virtual void loginVerified(bool verified) { (void)verified; }
   // Where the link stands now, for the status bar.
   virtual void linkCondition(LinkCondition condition, std::string_view detail, int retrySeconds = 0) {
     (void)condition;

@@ -8,13 +8,13 @@ namespace tervane {
 namespace {
 
 constexpr LinkKindEntry kKinds[] = {
-    {LinkType::TextTnc, "tnc", "Text-mode TNC (serial port)", "text-mode TNC on ", LinkEndpoint::SerialPort,
+    {LinkType::TextTnc, "tnc", "Text-mode TNC (serial port)", "text-mode TNC on ", "TNC", true, LinkEndpoint::SerialPort,
      makeTextTncLink},
-    {LinkType::KissSerial, "kiss", "KISS TNC (serial port)", "KISS TNC on ", LinkEndpoint::SerialPort,
+    {LinkType::KissSerial, "kiss", "KISS TNC (serial port)", "KISS TNC on ", "KISS", true, LinkEndpoint::SerialPort,
      makeKissSerialLink},
-    {LinkType::KissTcp, "kiss-tcp", "KISS over TCP (Dire Wolf)", "KISS over TCP to ", LinkEndpoint::NetworkAddress,
+    {LinkType::KissTcp, "kiss-tcp", "KISS over TCP (Dire Wolf)", "KISS over TCP to ", "KISS", true, LinkEndpoint::NetworkAddress,
      makeKissTcpLink},
-    {LinkType::AprsIs, "aprs-is", "APRS-IS (internet)", "APRS-IS server ", LinkEndpoint::NetworkAddress,
+    {LinkType::AprsIs, "aprs-is", "APRS-IS (internet)", "APRS-IS server ", "IS", false, LinkEndpoint::NetworkAddress,
      makeAprsIsLink},
 };
 

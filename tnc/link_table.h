@@ -43,6 +43,8 @@ struct LinkKindEntry {
   const char* overridePrefix;  // "kiss-tcp" in TERVANEAPRS_LINK=kiss-tcp:HOST:PORT
   const char* caption;         // the settings dialog's Link list
   const char* describedAs;     // the console's "KISS over TCP to " before the end
+  const char* shortName;       // before the lines of a link that is not the first ("IS")
+  bool radio;                  // a radio link (satellite passes, the IGate's RF side)
   LinkEndpoint endpoint;
   LinkMaker make;
 };

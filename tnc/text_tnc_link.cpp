@@ -108,6 +108,11 @@ std::vector<std::string> textTncWrites(const Outbound& item) {
       std::vector<std::string> texts = tncInitializationTexts(*item.settings, nullptr);
       return item.tncBeaconAllowed ? texts : withoutTncBeacon(std::move(texts));
     }
+    case Outbound::Kind::GatedToIs:
+    case Outbound::Kind::GatedToRf:
+      // The IGate works through KISS and APRS-IS links; a text-mode TNC
+      // cannot send another station's header.
+      return {};
   }
   return {};
 }

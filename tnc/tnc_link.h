@@ -1,11 +1,20 @@
 #pragma once
-// The TNC menu's link to the TNC worker: TNC > Open and Close with the link
-// kind chosen in the settings (or for one run by TERVANEAPRS_LINK),
-// Initialize, File > Send Position Report, File > Capture Text, and the
-// user-interface side of everything the worker shows and asks.
+// The TNC menu's links and their workers: TNC > Open and Close with the
+// links chosen in the settings (or for one run by TERVANEAPRS_LINK), each
+// link opened and closed on its own from the Links window, Initialize,
+// File > Send Position Report, File > Capture Text, the IGate between the
+// radio links and APRS-IS, and the user-interface side of everything the
+// workers show and ask.
+//
+// The first link is the one the TNC menu and TNC/APRS Settings have always
+// managed: its lines are shown as they come, typed lines and the Control
+// and Converse buttons go to it, and the status bar follows it. Every
+// further link's lines carry its short name before them.
 
 #include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/worker_thread.h"
 #include "platform/clock.h"
@@ -13,6 +22,7 @@
 #include "tnc/capture_session.h"
 #include "tnc/link_choice.h"
 #include "tnc/tnc_worker.h"
+#include "igate/packet_router.h"
 
 class QString;
 
@@ -23,6 +33,23 @@ struct Coordination;
 struct StationSettings;
 class ProfileStore;
 class QtTncUi;
+
+// One link as the Links window shows it.
+struct LinkRow {
+  std::string name;  // "KISS"
+  std::string end;   // "kiss-tcp:127.0.0.1:8001"
+  bool radio = true;
+  bool transmits = true;
+  bool running = false;
+  LinkCondition condition = LinkCondition::Closed;
+  std::string detail;      // where it is up, or why it is not
+  int retrySeconds = 0;    // Retrying: seconds until the next attempt
+  std::string lastError;   // the last reason it went down or failed
+  bool verified = false;   // APRS-IS: the server verified the login
+  std::uint64_t packetsIn = 0;
+  std::uint64_t packetsOut = 0;
+  std::uint64_t duplicates = 0;
+};
 
 class TncLink {
  public:
@@ -35,10 +62,22 @@ class TncLink {
   // Opens serial links with a port opener of the caller's choosing (tests).
   void setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
 
-  // Menu commands; the console has already set its menu states.
+  // Menu commands; the console has already set its menu states. Open and
+  // Close act on every link of the list.
   void open();
   void close();
-  bool isRunning() const { return thread_.isRunning(); }
+  // True while any link's worker runs.
+  bool isRunning() const;
+  // The Links window: the links of the last TNC > Open (or of the settings
+  // before it), each opened and closed on its own.
+  std::vector<LinkRow> linkRows() const;
+  void openLink(std::size_t index);
+  void closeLink(std::size_t index);
+  IgateCounts igateCounts() const { return router_->counts(); }
+  // Why the IGate does not run; empty when it does.
+  std::string igateIdleReason() const;
+  // The IGate's settings changed: it takes them at once.
+  void igateSettingsChanged() { updateIgate(); }
   void initialize();
   void sendPositionReport();
   // File > Capture Text: the file is chosen here, on the user-interface
@@ -51,10 +90,13 @@ class TncLink {
   void stopCapture() { capture_->stop(); }
   void pauseCapture(bool paused) { capture_->setPaused(paused); }
   const CaptureSession& capture() const { return *capture_; }
-  // Where the station's own items go: the queue of the open run. Any thread
-  // may post; false when no link is open.
+  // Where the station's own items go: the queue of the first link's open
+  // run. Any thread may post; false when it is not open.
   LinkOutbox& outbox() { return outbox_; }
-  // The link the last TNC > Open started.
+  // The queues of every open radio link that transmits: a satellite pass's
+  // path goes to each of them.
+  LinkOutbox& radioOutbox() { return radioOutbox_; }
+  // The first link the last TNC > Open started.
   const LinkSpec& linkSpec() const { return spec_; }
 
   // Registers the link's commands with the console's menu.
@@ -62,7 +104,15 @@ class TncLink {
 
  private:
   struct Run;
-  LinkSpec chooseLink();
+  struct Slot;
+  class SlotUi;
+  std::vector<LinkConfig> chooseLinks();
+  void startSlot(std::size_t index);
+  void stopSlot(std::size_t index);
+  // A worker ended by itself: the TNC menu closes once none runs.
+  void afterRunEnded();
+  // Gives the IGate the links that are open now, or turns it off.
+  void updateIgate();
   // One line for the operator in the console, among the monitored lines.
   void notice(const QString& text);
 
@@ -77,9 +127,12 @@ class TncLink {
   std::shared_ptr<CaptureSession> capture_;
   std::shared_ptr<QtTncUi> ui_;
   LinkOutbox outbox_;
-  std::shared_ptr<Run> run_;
-  std::shared_ptr<Run> lastRun_;
-  WorkerThread thread_;
+  LinkOutbox radioOutbox_;
+  std::vector<std::unique_ptr<Slot>> slots_;
+  std::shared_ptr<PacketRouter> router_ = std::make_shared<PacketRouter>();
+  std::string igateIdle_;
+  // Cleared when the link object goes, for calls still queued to it.
+  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
 };
 
 }  // namespace tervane

@@ -70,7 +70,17 @@ class TncWorker {
     // What the station sends goes first, so that a satellite pass's path is
     // in force before the pass's first beacon.
     if (ctx_.outbound != nullptr) {
-      while (std::optional<Outbound> item = ctx_.outbound->take()) ctx_.link.send(*item);
+      while (std::optional<Outbound> item = ctx_.outbound->take()) {
+        if (!ctx_.place.transmits && (item->kind == Outbound::Kind::Packet || item->kind == Outbound::Kind::GatedToRf ||
+                                      item->kind == Outbound::Kind::GatedToIs)) {
+          continue;
+        }
+        ctx_.link.send(*item);
+        if (ctx_.counters != nullptr && item->kind != Outbound::Kind::Control &&
+            item->kind != Outbound::Kind::Converse && item->kind != Outbound::Kind::Initialize) {
+          ++ctx_.counters->packetsOut;
+        }
+      }
     }
     pcBeacon();
     timeTag_ = values_.timeTags;
@@ -88,11 +98,19 @@ class TncWorker {
   // pass, on the pass's, always with the current Fixed/Mobile choice. A
   // station that is not set up sends nothing and says why, once for each
   // new reason.
+  //
+  // A link after the first keeps its own beacon time, so that every link
+  // beacons on the schedule; its pass schedule starts with a beacon as the
+  // first link's does. Satellite passes concern radio links only.
   void pcBeacon() {
-    const bool pass = values_.passActive;
+    if (!ctx_.place.transmits) return;
+    const bool pass = values_.passActive && ctx_.place.rf;
+    if (pass && !inPass_) ownLastBeaconHours_ = -24.0;
+    inPass_ = pass;
+    const bool own = ctx_.place.ownBeaconTime;
     const CalendarTime utc = ctx_.clock.utcNow();
     const bool tncBeacons = !pass && ctx_.link.beaconsByItself() && values_.tncBeaconFlag;
-    const BeaconDecision d = pcBeaconDue(utc, values_.lastBeaconHours,
+    const BeaconDecision d = pcBeaconDue(utc, own ? ownLastBeaconHours_ : values_.lastBeaconHours.load(),
                                          pass ? values_.passBeaconMinutes : values_.beaconMinutes, tncBeacons);
     if (!d.send) return;
     const StationPosition p = values_.position();
@@ -109,7 +127,12 @@ class TncWorker {
                                                   values_.beaconComment()))) {
       return;
     }
-    values_.lastBeaconHours = nextLastBeaconHours(d.nowHours);
+    if (ctx_.counters != nullptr) ++ctx_.counters->packetsOut;
+    if (own) {
+      ownLastBeaconHours_ = nextLastBeaconHours(d.nowHours);
+    } else {
+      values_.lastBeaconHours = nextLastBeaconHours(d.nowHours);
+    }
   }
 
   void emailPrompt() {
@@ -129,9 +152,19 @@ class TncWorker {
   }
 
   void processLine(std::string_view line) {
+    Reception reception;
+    if (ctx_.router != nullptr) {
+      reception = ctx_.router->received(ctx_.place.index, ctx_.place.rf, line, ctx_.clock.unixSeconds());
+      if (reception.duplicate) {
+        if (ctx_.counters != nullptr) ++ctx_.counters->duplicates;
+        return;
+      }
+    }
+    if (ctx_.counters != nullptr) ++ctx_.counters->packetsIn;
     if (ctx_.stations != nullptr) {
       decoder_.beginLine(line);
       decoder_.decode();
+      decoder_.setHeardHow(reception.heard);
       const StationEntry& entry = decoder_.entry();
       if (entry.callsignFound) {
         ctx_.stations->addCallsign(entry.sourceCall.view());
@@ -139,6 +172,7 @@ class TncWorker {
       }
     }
     std::string shown = timeTag_ ? timeTagged(ctx_.clock.localNow(), line) : std::string(line);
+    if (!ctx_.place.prefix.empty()) shown.insert(0, ctx_.place.prefix);
     const std::optional<std::string> out =
         mode_ == DisplayMode::FullText ? std::optional<std::string>(std::move(shown))
                                        : applyDisplayMode(mode_, values_.filterStrings(), shown);
@@ -157,6 +191,8 @@ class TncWorker {
   PacketDecoder decoder_;
   DisplayMode mode_;
   std::string lastRefusal_;
+  double ownLastBeaconHours_ = -24.0;
+  bool inPass_ = false;
   bool timeTag_ = false;
   bool stopped_ = false;
   CalendarTime clockShown_;

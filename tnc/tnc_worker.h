@@ -17,8 +17,26 @@
 #include "tnc/link_kind.h"
 #include "tnc/monitor_text.h"
 #include "base/outbound.h"
+#include "igate/packet_router.h"
 
 namespace tervane {
+
+// What one link has carried, for the Links window; written by its worker.
+struct LinkCounters {
+  std::atomic<std::uint64_t> packetsIn{0};
+  std::atomic<std::uint64_t> packetsOut{0};
+  std::atomic<std::uint64_t> duplicates{0};  // came on another link first
+};
+
+// Where a link stands among several. The defaults are a link alone.
+struct LinkPlace {
+  int index = 0;         // 0: the first link, whose lines are shown as they come
+  std::string prefix;    // shown before each of the link's lines ("[IS] ")
+  bool rf = true;        // a radio link: satellite passes change its path and beacon
+  bool transmits = true; // the station's own reports go out here
+  // Keeps the beacon time of its own; the first link uses the station's.
+  bool ownBeaconTime = false;
+};
 
 struct TncWorkerContext {
   Coordination& shared;
@@ -33,6 +51,10 @@ struct TncWorkerContext {
   const std::atomic<bool>* stopRequested = nullptr;
   // What the station sends through this run, taken once a pass.
   OutboundQueue* outbound = nullptr;
+  LinkPlace place;
+  // Shared by every open link: copies across links, heard-how, the IGate.
+  PacketRouter* router = nullptr;
+  LinkCounters* counters = nullptr;
 };
 
 // The worker's entry function: 0 when it ends on TncStop or on Cancel at the

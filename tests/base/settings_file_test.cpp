@@ -22,7 +22,7 @@ namespace {
 
 // Sixteen of each slot entry, the 24 original single entries and the 9 added
 // for the link kinds and gpsd.
-constexpr std::size_t kEntriesPerSave = 16 * 8 + 24 + 9;
+constexpr std::size_t kEntriesPerSave = 16 * 8 + 24 + 9 + 1 + 3 * 4 + 2;
 
 QByteArray readFile(const QString& path) {
   QFile f(path);

@@ -64,13 +64,19 @@ TEST(StationSettings, SaveWritesEveryEntryInOrderWithKinds) {
         "tncBeaconOn", "baudRate", "portNumber", "message", "unproto", "unprotoVia", "beaconInterval", "callsign",
         "latitude", "longitude", "power", "height", "gain", "direction", "phg", "mobile", "textFilePath", "linkType",
         "kissHost", "kissPort", "aprsIsHost", "aprsIsPort", "aprsIsFilter", "aprsIsReceiveOnly", "gpsdHost",
-        "gpsdPort"}) {
+        "gpsdPort", "link1Name"}) {
     expected.push_back(name);
   }
+  for (int link = 2; link <= 4; ++link) {
+    for (const char* field : {"Name", "End", "Transmits", "Filter"}) expected.push_back(textf("link%d%s", link, field));
+  }
+  expected.push_back("igateOn");
+  expected.push_back("igatePath");
   ASSERT_EQ(store.writes().size(), expected.size());
   const std::set<std::string> ints = {"satellitesObserved", "emailNumber", "emailSelected", "gpsPortNumber", "gpsType",
                                       "tncType", "tncBeaconOn", "baudRate", "portNumber", "mobile",
-                                      "linkType", "kissPort", "aprsIsPort", "aprsIsReceiveOnly", "gpsdPort"};
+                                      "linkType", "kissPort", "aprsIsPort", "aprsIsReceiveOnly", "gpsdPort",
+                                      "link2Transmits", "link3Transmits", "link4Transmits", "igateOn"};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(expected[i]);
     EXPECT_EQ(store.writes()[i].entry, expected[i]);

@@ -145,7 +145,7 @@ struct Harness {
                                                             return r;
                                                           }});
     thread = std::thread([this] {
-      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop, &outbound};
+      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop, &outbound, LinkPlace{}};
       result = runTncWorker(ctx);
     });
   }

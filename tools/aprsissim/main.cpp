@@ -46,6 +46,7 @@ constexpr std::string_view kUsage =
     "  --drop-after N   close each connection after N feed lines\n"
     "  --send FILE      after the login answer, send FILE's bytes as they are,\n"
     "                   then the feed (--count 0: nothing more)\n"
+    "  --send-every S   send FILE's bytes again every S seconds while logged in\n"
     "  --refuse         turn every login down and hang up\n"
     "  --help           this text\n";
 
@@ -53,6 +54,7 @@ struct Options {
   int port = 0;
   std::string logPath;
   std::string sendPath;
+  int sendEvery = 0;  // seconds; 0: once, after the login answer
   double rate = 10;
   long long count = -1;
   long long dropAfter = -1;
@@ -90,7 +92,9 @@ int parseOptions(int argc, char** argv, Options* o) {
       continue;
     }
     if (end == value || *end != '\0' || number < 0) return usageError("not a number: ", value);
-    if (option == "--port") {
+    if (option == "--send-every") {
+      o->sendEvery = static_cast<int>(number);
+    } else if (option == "--port") {
       o->port = static_cast<int>(number);
     } else if (option == "--rate") {
       o->rate = number;
@@ -194,10 +198,15 @@ class Server {
     startedAt_ = Clock::now();
     lastComment_ = startedAt_;
     sentAtStart_ = sent_;
+    lastSend_ = startedAt_;
   }
 
   void feed() {
     const auto now = Clock::now();
+    if (options_.sendEvery > 0 && !sendFirst_.empty() && now - lastSend_ >= std::chrono::seconds(options_.sendEvery)) {
+      lastSend_ = now;
+      sendAll(client_, sendFirst_);
+    }
     if (now - lastComment_ > std::chrono::seconds(20)) {
       lastComment_ = now;
       sendAll(client_, "# tervane-aprsis-sim 1.0 keep-alive\r\n");
@@ -243,6 +252,7 @@ class Server {
   long long connectionLines_ = 0;
   Clock::time_point startedAt_{};
   Clock::time_point lastComment_{};
+  Clock::time_point lastSend_{};
 };
 
 }  // namespace
