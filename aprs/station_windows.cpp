@@ -28,7 +28,8 @@ struct Column {
 };
 constexpr Column kPositionColumns[] = {{"Callsign", 90}, {"Tracked", 60},  {"Sent", 110}, {"Received", 110},
                                        {"Latitude", 80}, {"Longitude", 90}, {"PHG", 40},  {"Heard", 80}};
-constexpr int kColumnCount = 8;
+constexpr int kColumnCount = kPositionColumnCount;
+static_assert(std::size(kPositionColumns) == kColumnCount);
 constexpr Qt::WindowFlags kNoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
 
 std::vector<std::size_t> rowsOf(const QItemSelectionModel* selection) {

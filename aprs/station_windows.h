@@ -35,6 +35,10 @@ struct PositionWatch {
   std::function<void(const std::vector<std::string>&)> selected;
 };
 
+// The Position window's columns: Callsign, Tracked, Sent, Received,
+// Latitude, Longitude, PHG, Heard.
+inline constexpr int kPositionColumnCount = 8;
+
 class PositionWindow : public QDialog {
  public:
   PositionWindow(Coordination& shared, QWidget* parent = nullptr);
@@ -74,7 +78,7 @@ class PositionWindow : public QDialog {
   PositionWatch watch_;
   PositionTable table_;
   // The widest text each column has had to show since the list was last filled anew.
-  std::array<int, 7> widestTextPx_{};
+  std::array<int, kPositionColumnCount> widestTextPx_{};
   int textMarginPx_ = 0;                 // room the list leaves around a text
   std::array<qreal, 256> advancePx_{};  // advance of each Latin-1 character, -1 until measured
   PositionModel* model_ = nullptr;
