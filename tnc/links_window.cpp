@@ -89,7 +89,7 @@ LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* par
   auto* igate = new QGridLayout;
   igateOn_ = new QCheckBox(QStringLiteral("IGate: gate between the radio links and APRS-IS"), this);
   igateOn_->setObjectName(QStringLiteral("igateOn"));
-  igateOn_->setChecked(settings_.igateOn != 0);
+  igateOn_->setChecked(links_.igateOn());
   igatePath_ = new QLineEdit(QString::fromLatin1(settings_.igatePath.view().data(),
                                                   static_cast<qsizetype>(settings_.igatePath.view().size())),
                              this);
@@ -110,8 +110,7 @@ LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* par
   igate->addWidget(refusals_, 4, 0, 1, 2);
   layout->addLayout(igate);
   connect(igateOn_, &QCheckBox::toggled, this, [this](bool on) {
-    settings_.igateOn = on ? 1 : 0;
-    links_.igateSettingsChanged();
+    links_.setIgateOn(on);
     refresh();
   });
   connect(igatePath_, &QLineEdit::editingFinished, this, [this] {

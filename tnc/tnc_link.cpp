@@ -309,7 +309,18 @@ TncLink::TncLink(ConsoleShell& console, StationSettings& settings, Coordination&
       clock_(clock),
       portStore_(portStore),
       capture_(std::make_shared<CaptureSession>()),
-      ui_(std::make_shared<QtTncUi>(console)) {}
+      ui_(std::make_shared<QtTncUi>(console)) {
+  const char* igate = std::getenv("TERVANEAPRS_IGATE");
+  igateForRun_ = igate != nullptr && std::string_view(igate) == "1";
+}
+
+bool TncLink::igateOn() const { return igateForRun_ || settings_.igateOn != 0; }
+
+void TncLink::setIgateOn(bool on) {
+  igateForRun_ = false;
+  settings_.igateOn = on ? 1 : 0;
+  updateIgate();
+}
 
 TncLink::~TncLink() {
   close();
@@ -552,7 +563,7 @@ std::vector<LinkRow> TncLink::linkRows() const {
 }
 
 std::string TncLink::igateIdleReason() const {
-  if (settings_.igateOn == 0) return "off";
+  if (!igateOn()) return "off";
   if (!igateIdle_.empty()) return igateIdle_;
   // Set up, but APRS-IS must have verified the login before anything goes up.
   for (const std::unique_ptr<Slot>& slot : slots_) {
@@ -568,7 +579,7 @@ std::string TncLink::igateIdleReason() const {
 // packets (KISS), when one transmits.
 void TncLink::updateIgate() {
   igateIdle_.clear();
-  if (settings_.igateOn == 0) {
+  if (!igateOn()) {
     router_->setIgate(std::nullopt);
     return;
   }

@@ -78,6 +78,10 @@ class TncLink {
   std::string igateIdleReason() const;
   // The IGate's settings changed: it takes them at once.
   void igateSettingsChanged() { updateIgate(); }
+  // Whether the IGate is on: by the settings, or for one run by
+  // TERVANEAPRS_IGATE=1. Turning it on or off here sets the settings.
+  bool igateOn() const;
+  void setIgateOn(bool on);
   void initialize();
   void sendPositionReport();
   // File > Capture Text: the file is chosen here, on the user-interface
@@ -131,6 +135,7 @@ class TncLink {
   std::vector<std::unique_ptr<Slot>> slots_;
   std::shared_ptr<PacketRouter> router_ = std::make_shared<PacketRouter>();
   std::string igateIdle_;
+  bool igateForRun_ = false;
   // Cleared when the link object goes, for calls still queued to it.
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
 };

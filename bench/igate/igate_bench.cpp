@@ -12,6 +12,7 @@
 
 #include "aprs/packet.h"
 #include "igate/igate_rules.h"
+#include "igate/packet_router.h"
 
 namespace {
 
@@ -56,5 +57,51 @@ void BM_RfPacketThroughTheGate(benchmark::State& state) {
   state.counters["gated"] = static_cast<double>(gated) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_RfPacketThroughTheGate);
+
+// The whole packet path of two links with the IGate on: each line read into
+// a packet, checked against what the other link brought in the last 30
+// seconds, marked with how it was heard, and decided on by the gate in its
+// direction; what is gated is queued for the link that sends it, and the
+// queues are emptied as the links' workers would. Every fourth packet comes
+// on APRS-IS, and every tenth is a copy of one the other link brought.
+void BM_PacketPathTwoLinksWithIgate(benchmark::State& state) {
+  const std::vector<std::string> lines = busyChannel();
+  tervane::PacketRouter router;
+  tervane::OutboundQueue toIs;
+  tervane::OutboundQueue toRf;
+  tervane::PacketRouter::IgateSetup setup;
+  setup.login = "N0GATE-10";
+  setup.ownCalls = {"N0GATE"};
+  setup.rfPath = {tervane::PathEntry{"WIDE1-1", false}};
+  setup.toIs = [&toIs](tervane::Outbound item) {
+    toIs.post(std::move(item));
+    return true;
+  };
+  setup.toRf = [&toRf](tervane::Outbound item) {
+    toRf.post(std::move(item));
+    return true;
+  };
+  router.setIgate(std::move(setup));
+  std::size_t i = 0;
+  std::int64_t ms = 0;
+  std::int64_t shown = 0;
+  for (auto _ : state) {
+    const bool fromIs = i % 4 == 3;
+    const std::size_t line = i % 10 == 9 ? (i + lines.size() - 1) % lines.size() : i;
+    const tervane::Reception r = router.received(fromIs ? 1 : 0, !fromIs, lines[line], ms / 1000);
+    shown += r.duplicate ? 0 : 1;
+    if (i % 64 == 0) {
+      while (toIs.take()) {
+      }
+      while (toRf.take()) {
+      }
+    }
+    i = (i + 1) % lines.size();
+    ms += 2;
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+  state.counters["shown"] = static_cast<double>(shown) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_PacketPathTwoLinksWithIgate);
 
 }  // namespace

@@ -6,6 +6,10 @@
 // of a core the program used while the feed ran. Not a test: it asserts
 // nothing and runs for a minute; scripts/load-aprs-is runs it.
 //
+// With TERVANE_LOAD_RADIO_LINK set (to "kiss-tcp:127.0.0.1:PORT" of a Dire
+// Wolf), that link is the first and APRS-IS the second, the IGate is on, and
+// the run also reports what the radio link brought and the gate carried.
+//
 //   aprs_is_load SERVER-PROGRAM [LINES-PER-SECOND] [SECONDS] [STATIONS]
 
 #include <sys/resource.h>
@@ -102,11 +106,17 @@ int main(int argc, char** argv) {
   server.waitForStarted();
   server.waitForReadyRead(5000);
   const QString address = QString::fromLatin1(server.readLine()).trimmed();
-  qputenv("TERVANEAPRS_LINK", ("aprs-is:" + address).toLocal8Bit());
+  const QByteArray radio = qgetenv("TERVANE_LOAD_RADIO_LINK");
+  qputenv("TERVANEAPRS_LINK", (radio.isEmpty() ? QByteArray() : radio + ",") + ("aprs-is:" + address).toLocal8Bit());
 
   StationSettings settings;
-  settings.callsign = "N0CALL-10";
-  settings.aprsIsReceiveOnly = 1;
+  if (radio.isEmpty()) {
+    settings.callsign = "N0CALL-10";
+    settings.aprsIsReceiveOnly = 1;
+  } else {
+    settings.callsign = "K1TVA-10";
+    settings.igateOn = 1;
+  }
   Coordination shared;
   SystemClock clock;
   MainConsole console(settings, shared);
@@ -155,6 +165,18 @@ int main(int argc, char** argv) {
   std::printf("input delay          median %lld ms, worst %lld ms over %zu probes\n", static_cast<long long>(median),
               static_cast<long long>(worst), delays.size());
   std::printf("CPU                  %.1f s in %.1f s: %.2f of a core\n", cpu, elapsed, cpu / elapsed);
+  if (!radio.isEmpty()) {
+    const std::vector<LinkRow> rows = link.linkRows();
+    for (const LinkRow& r : rows) {
+      std::printf("link %-15s %s, %llu in, %llu out, %llu copies\n", r.name.c_str(), r.end.c_str(),
+                  static_cast<unsigned long long>(r.packetsIn), static_cast<unsigned long long>(r.packetsOut),
+                  static_cast<unsigned long long>(r.duplicates));
+    }
+    const IgateCounts c = link.igateCounts();
+    std::printf("IGate                RF to APRS-IS %llu gated, %llu not; APRS-IS to RF %llu gated, %llu not\n",
+                static_cast<unsigned long long>(c.gatedToIs), static_cast<unsigned long long>(c.refusedToIs),
+                static_cast<unsigned long long>(c.gatedToRf), static_cast<unsigned long long>(c.refusedToRf));
+  }
   console.action(QStringLiteral("tncClose"))->trigger();
   server.terminate();
   server.waitForFinished(2000);
