@@ -96,8 +96,8 @@ int runApplication(QApplication& qtApp, ProfileStore& store) {
   store.flush();
   // The GPS and tracker workers end with the program; give every worker a
   // moment to finish its pass, and leave at once if one is stuck in a device.
-  shared.events.gpsStop.raise();
-  shared.events.trackerStop.raise();
+  gps.stopWorker();
+  tracker.stopWorker();
   tnc.close();
   if (!WorkerThread::joinAll(std::chrono::milliseconds(3000))) std::quick_exit(status);
   return status;

@@ -19,9 +19,7 @@ namespace tervane {
 
 struct Events {
   AutoResetEvent emailPrompt;
-  AutoResetEvent trackerStop;
   AutoResetEvent trackerShowStatus;
-  AutoResetEvent gpsStop;
   AutoResetEvent gpsUploadReady;
   AutoResetEvent gpsUploadRequest;
 };

@@ -64,4 +64,17 @@ bool WorkerThread::joinAll(std::chrono::milliseconds limit) {
   }
 }
 
+void startRun(WorkerThread& thread, std::shared_ptr<WorkerRun> run, std::shared_ptr<WorkerRun> previous,
+              std::function<int()> body) {
+  thread.start([run = std::move(run), previous = std::move(previous), body = std::move(body)]() mutable {
+    for (int i = 0; i < 300 && previous && !previous->ended(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    previous.reset();
+    const int result = body();
+    run->ended_ = true;
+    return result;
+  });
+}
+
 }  // namespace tervane

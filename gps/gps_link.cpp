@@ -22,13 +22,11 @@ namespace tervane {
 // One GPS > On: the worker's stop request and whether it has ended. Texts a
 // run posts reach the console only while that run is the current one, so
 // nothing a worker sends after GPS > Off overwrites the fixed position.
-struct GpsLink::Run {
+struct GpsLink::Run : WorkerRun {
   GpsWorkerParams params;
   GpsStopRequest stop;
   GpsTimeLatch time;
   std::atomic<bool> current{true};
-  std::atomic<bool> ended{false};
-  std::shared_ptr<Run> previous;
 };
 
 namespace {
@@ -110,11 +108,13 @@ GpsLink::GpsLink(ConsoleShell& console, StationSettings& settings, Coordination&
                  const ProfileStore* portStore)
     : console_(console), settings_(settings), shared_(shared), clock_(clock), portStore_(portStore) {}
 
-GpsLink::~GpsLink() {
-  if (run_) {
-    run_->current = false;
-    run_->stop.request();
-  }
+GpsLink::~GpsLink() { stopWorker(); }
+
+void GpsLink::stopWorker() {
+  if (!run_) return;
+  run_->current = false;
+  run_->stop.request();
+  run_->requestStop();
 }
 
 void GpsLink::attach() {
@@ -129,7 +129,7 @@ void GpsLink::on() {
   console_.setGpsMenuOn(true);
   if (thread_.isRunning()) return;
   auto run = std::make_shared<Run>();
-  run->previous = lastRun_;
+  const std::shared_ptr<Run> previous = lastRun_;
   run->params = workerParams();
   run_ = run;
   lastRun_ = run;
@@ -144,15 +144,10 @@ void GpsLink::on() {
     opener = [devicePath](int, int baud) { return openSerialDevice(devicePath, baud); };
   }
   const Clock* clock = &clock_;
-  thread_.start([run, ui, &shared, opener, clock] {
-    // A run still finishing keeps the device until it ends.
-    for (int i = 0; i < 300 && run->previous && !run->previous->ended; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    run->previous.reset();
-    GpsWorkerContext context{shared, *ui, opener, &run->stop, {}, &run->time, clock};
-    const int result = runGpsWorker(run->params, context);
-    run->ended = true;
-    return result;
+  // A run still finishing keeps the device until it ends.
+  startRun(thread_, run, previous, [run, ui, &shared, opener, clock] {
+    GpsWorkerContext context{shared, *ui, opener, run->stop, {}, &run->time, clock};
+    return runGpsWorker(run->params, context);
   });
 }
 
@@ -181,15 +176,13 @@ void GpsLink::off() {
   if (run_) {
     run_->current = false;
     run_->stop.request();
+    run_->requestStop();
   }
   const StationSettings& s = settings_;
   WorkingValues& values = shared_.values;
   values.setPosition(leadingNumber(s.latitude), leadingNumber(s.longitude));
   console_.showPosition(values.position());
-  if (thread_.isStarted()) {
-    shared_.events.gpsStop.raise();
-    thread_.forget();
-  }
+  if (thread_.isStarted()) thread_.forget();
   shared_.gpsTimeReceived = false;
   run_.reset();
 }

@@ -27,6 +27,8 @@ class GpsLink {
   // Replaces opening the serial device that COMn maps to.
   void setPortOpener(PortOpener opener) { opener_ = std::move(opener); }
   void attach();
+  // Asks the worker to end, as at program exit; nothing on the screen changes.
+  void stopWorker();
 
   void on();
   void off();

@@ -26,12 +26,11 @@ class GpsSession {
   GpsUi& ui() { return ctx_.ui; }
   bool mobile() const { return ctx_.shared.values.mobileMode; }
 
-  // The loop's stop test: a 1 ms poll of gpsStop, remembered once seen.
+  // The loop's stop test: a 1 ms wait for the stop request, remembered once seen.
   bool pollStop();
   // The same without waiting, right before a store.
   bool stopped();
-  // GPS > Off's request alone, without touching gpsStop: for a source's
-  // inner loops.
+  // GPS > Off's request, without waiting: for a source's inner loops.
   bool stopRequested() const;
   // Waits up to the given time, ending at once when stopping begins; true
   // when it did.
@@ -42,11 +41,7 @@ class GpsSession {
   template <typename Store>
   void store(Store&& what) {
     if (stopped()) return;
-    if (ctx_.stopRequest != nullptr) {
-      ctx_.stopRequest->storeUnlessRequested(what);
-    } else {
-      what();
-    }
+    ctx_.stopRequest.storeUnlessRequested(what);
   }
 
   // For a mobile station: the station's position and the console fields.

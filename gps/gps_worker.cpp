@@ -20,25 +20,20 @@ std::string longitudeFieldText(const StationPosition& position) {
 
 GpsSession::GpsSession(GpsWorkerContext& context) : ctx_(context) {}
 
-bool GpsSession::stopRequested() const { return ctx_.stopRequest != nullptr && ctx_.stopRequest->requested(); }
+bool GpsSession::stopRequested() const { return ctx_.stopRequest.requested(); }
 
 bool GpsSession::pollStop() {
-  if (!stopping_ && (stopRequested() || ctx_.shared.events.gpsStop.poll())) stopping_ = true;
+  if (!stopping_ && ctx_.stopRequest.waitFor(1)) stopping_ = true;
   return stopping_;
 }
 
 bool GpsSession::stopped() {
-  if (!stopping_ && (stopRequested() || ctx_.shared.events.gpsStop.wait(0))) stopping_ = true;
+  if (!stopping_ && stopRequested()) stopping_ = true;
   return stopping_;
 }
 
 bool GpsSession::waitForStop(int milliseconds) {
-  // In slices, so that a stop request without gpsStop is seen as well.
-  constexpr int kSliceMs = 50;
-  for (int waited = 0; !stopping_ && waited < milliseconds; waited += kSliceMs) {
-    if (stopRequested() || ctx_.shared.events.gpsStop.wait(std::min(kSliceMs, milliseconds - waited)))
-      stopping_ = true;
-  }
+  if (!stopping_ && ctx_.stopRequest.waitFor(milliseconds)) stopping_ = true;
   return stopping_;
 }
 
@@ -103,9 +98,6 @@ bool GpsSession::continueAfterDeviceOpenError(std::string_view silence) {
 }
 
 int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context) {
-  // With a stop request of its own, a gpsStop raised before this run began
-  // belongs to an earlier run (GPS > Off after that worker had ended).
-  if (context.stopRequest != nullptr) context.shared.events.gpsStop.discard();
   std::unique_ptr<GpsSource> source = gpsSourceOf(params.gpsType).make(params);
   GpsSession session(context);
   if (!source->open(session)) {

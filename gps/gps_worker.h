@@ -10,6 +10,8 @@
 // of day always. From gpsd, both only with a fix of 2D or better.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -74,10 +76,18 @@ std::string longitudeFieldText(const StationPosition& position);
 class GpsStopRequest {
  public:
   void request() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    requested_ = true;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requested_ = true;
+    }
+    changed_.notify_all();
   }
   bool requested() const { return requested_.load(); }
+  // Waits up to the given time for the request; true when it has come.
+  bool waitFor(int milliseconds) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return requested_.load(); });
+  }
   // Runs the store unless stopping was requested; false when it was.
   template <typename Store>
   bool storeUnlessRequested(Store&& store) {
@@ -89,6 +99,7 @@ class GpsStopRequest {
 
  private:
   std::mutex mutex_;
+  std::condition_variable changed_;
   std::atomic<bool> requested_{false};
 };
 
@@ -96,11 +107,9 @@ struct GpsWorkerContext {
   Coordination& shared;
   GpsUi& ui;
   PortOpener openPort;
-  // One per worker run, set by GPS > Off before it raises gpsStop. With it,
-  // the worker discards a gpsStop left raised by an earlier run when it
-  // starts. May be null; the worker then stops on gpsStop alone, and GPS > On
-  // must discard a stale gpsStop itself.
-  GpsStopRequest* stopRequest = nullptr;
+  // One per worker run, set by GPS > Off: the worker stops on it alone, so
+  // a request meant for one run never stops the next.
+  GpsStopRequest& stopRequest;
   // The pauses between packets and cycles; empty: sleep for real.
   std::function<void(int milliseconds)> pause;
   // Where this run's times go with their date and arrival (may be null), and
@@ -109,8 +118,7 @@ struct GpsWorkerContext {
   const Clock* clock = nullptr;
 };
 
-// The worker's entry function: 0 when it ends on gpsStop (or the stop
-// request) or on Cancel at the "Device Open Error" question, -1 when the
+// The worker's entry function: 0 when it ends on the stop request or on Cancel at the "Device Open Error" question, -1 when the
 // port cannot be set up. gpsd is never a reason to end: the worker waits for
 // it and reconnects.
 int runGpsWorker(const GpsWorkerParams& params, GpsWorkerContext& context);

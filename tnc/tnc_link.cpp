@@ -213,23 +213,11 @@ class QtTncUi final : public TncUi {
   std::shared_ptr<Retry> retry_;
 };
 
-// One opening of one link: its worker's link and streams, its queue and its
-// stop request. A run that is still finishing when the next one starts is
-// waited for by the new worker (never by the window), so the two never
-// share the device.
-struct TncLink::Run {
+// One opening of one link: its link and streams and its queue.
+struct TncLink::Run : WorkerRun {
   std::unique_ptr<LinkKind> link;
   StreamSlot streams;
   std::shared_ptr<OutboundQueue> outbound = std::make_shared<OutboundQueue>();
-  std::atomic<bool> stop{false};
-  std::atomic<bool> ended{false};
-  std::shared_ptr<Run> previous;
-
-  void waitForPrevious() {
-    if (!previous) return;
-    for (int i = 0; i < 300 && !previous->ended; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    previous.reset();
-  }
 };
 
 // Where one link stands, written by its worker (through its SlotUi) and read
@@ -415,7 +403,7 @@ void TncLink::startSlot(std::size_t index) {
     opener = [device](int, int baud) { return openSerialDevice(device, baud); };
   }
   auto run = std::make_shared<Run>();
-  run->previous = slot.lastRun;
+  const std::shared_ptr<Run> previous = slot.lastRun;
   const StationPosition position = shared_.values.position();
   run->link = makeLink(config.spec, s, position.latitudeDeg, position.longitudeDeg, std::move(opener));
   slot.run = run;
@@ -454,14 +442,11 @@ void TncLink::startSlot(std::size_t index) {
   std::shared_ptr<CaptureSession> capture = capture_;
   std::shared_ptr<PacketRouter> router = router_;
   std::shared_ptr<LinkState> state = slot.state;
-  slot.thread.start([run, &shared, ui, &clock, stations, capture, router, state, place] {
-    run->waitForPrevious();
+  startRun(slot.thread, run, previous, [run, &shared, ui, &clock, stations, capture, router, state, place] {
     TncWorkerContext context{shared,       clock,    *ui,        stations,           *run->link,
-                             run->streams, *capture, &run->stop, run->outbound.get(), place,
+                             run->streams, *capture, run->stopFlag(), run->outbound.get(), place,
                              router.get(), &state->counters};
-    const int result = runTncWorker(context);
-    run->ended = true;
-    return result;
+    return runTncWorker(context);
   });
 }
 
@@ -473,7 +458,7 @@ void TncLink::stopSlot(std::size_t index) {
   }
   if (slot.run) {
     radioOutbox_.remove(slot.run->outbound);
-    slot.run->stop = true;
+    slot.run->requestStop();
     slot.run->streams.closeForGood();
   }
   {

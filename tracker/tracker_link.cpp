@@ -62,11 +62,9 @@ class QtTrackerUi final : public TrackerUi {
 
 }  // namespace
 
-struct TrackerLink::Run {
+struct TrackerLink::Run : WorkerRun {
   explicit Run(WorkingValues& values) : beacon(values) {}
   PassBeaconSchedule beacon;
-  std::atomic<bool> stop{false};
-  std::atomic<bool> ended{false};
   std::unique_ptr<QtTrackerUi> ui;
 };
 
@@ -75,10 +73,14 @@ TrackerLink::TrackerLink(ConsoleShell& console, StationSettings& settings, Coord
     : console_(console), settings_(settings), shared_(shared), outbox_(outbox), clock_(clock) {}
 
 TrackerLink::~TrackerLink() {
-  if (run_) run_->stop = true;
+  stopWorker();
   delete status_.data();
   delete passes_.data();
   delete skyPlot_.data();
+}
+
+void TrackerLink::stopWorker() {
+  if (run_) run_->requestStop();
 }
 
 void TrackerLink::attach() {
@@ -126,33 +128,27 @@ void TrackerLink::on() {
         [this] { console_.setMenuEnabled(MenuItem::TrackerShowStatus, true); }, console_.dialogParent());
   }
   status_->show();
-  shared.events.trackerStop.discard();
   auto run = std::make_shared<Run>(shared.values);
   run->ui = std::make_unique<QtTrackerUi>(status_.data(), &console_);
   run_ = run;
   const Clock& clock = clock_;
   LinkOutbox& outbox = outbox_;
-  thread_.start([run, &shared, &clock, &outbox] {
+  startRun(thread_, run, nullptr, [run, &shared, &clock, &outbox] {
     TrackerWorker worker(shared, *run->ui, outbox, run->beacon);
-    const int result =
-        worker.run(clock, &run->stop, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
-    run->ended = true;
-    return result;
+    return worker.run(clock, run->stopFlag(), [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
   });
 }
 
 void TrackerLink::off() {
   console_.setTrackerMenuRunning(false);
   console_.setStatus(StatusPart::Tracker, QStringLiteral("Tracker: off"));
-  Coordination& shared = shared_;
   std::shared_ptr<Run> run = run_;
   // The pass schedule ends now; the worker puts the station's own path back
   // on its way out.
   if (run) run->beacon.stop();
   if (run) run->ui->retire();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  shared.events.trackerStop.raise();
-  if (run) run->stop = true;
+  if (run) run->requestStop();
   run_.reset();
   thread_.forget();
   // The window goes once the worker has really ended (it may be inside a
@@ -161,7 +157,7 @@ void TrackerLink::off() {
   status_.clear();
   auto* poll = new QTimer(console_.dialogParent());
   QObject::connect(poll, &QTimer::timeout, poll, [poll, window, run] {
-    if (run && !run->ended) return;
+    if (run && !run->ended()) return;
     delete window.data();
     QApplication::restoreOverrideCursor();
     poll->deleteLater();

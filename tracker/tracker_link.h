@@ -25,6 +25,8 @@ class TrackerLink {
               const Clock& clock);
   ~TrackerLink();
   void attach();
+  // Asks the worker to end, as at program exit; nothing on the screen changes.
+  void stopWorker();
 
   // Menu commands.
   void on();

@@ -124,7 +124,7 @@ bool TrackerWorker::tick(std::int64_t now) {
     models_[k].propagate(now);
     const LookAngles angles = models_[k].lookAngles(station.latitudeDeg, station.longitudeDeg);
     if (shared_.events.trackerShowStatus.poll()) ui_.showWindow();
-    if (shared_.events.trackerStop.poll()) return false;
+    if (stop_ != nullptr && stop_->load()) return false;
 
     const std::int64_t secs = nextCrossing_[k] - now;
     std::string crossing = "Not Today";
@@ -160,6 +160,7 @@ bool TrackerWorker::tick(std::int64_t now) {
 int TrackerWorker::run(const Clock& clock, const std::atomic<bool>* stopRequested,
                        const std::function<void(int)>& sleepMs) {
   const auto stopping = [stopRequested] { return stopRequested != nullptr && stopRequested->load(); };
+  stopOn(stopRequested);
   start(clock.unixSeconds());
   std::int64_t previous = 0;
   while (!stopping()) {
@@ -170,7 +171,6 @@ int TrackerWorker::run(const Clock& clock, const std::atomic<bool>* stopRequeste
     }
     previous = now;
     if (stopping() || !tick(now)) break;
-    if (count_ == 0 && shared_.events.trackerStop.poll()) break;
   }
   finish();
   return 0;

@@ -80,7 +80,9 @@ class TrackerWorker {
   TrackerWorker(Coordination& shared, TrackerUi& ui, LinkOutbox& outbox, PassBeaconSchedule& beacon);
 
   void start(std::int64_t nowUnix);
-  // One second. False when the worker is to end (TrackerStop).
+  // The run's stop request, which tick() looks at between satellites.
+  void stopOn(const std::atomic<bool>* requested) { stop_ = requested; }
+  // One second. False when the worker is to end (its stop request).
   bool tick(std::int64_t nowUnix);
   // The run ends: a pass in progress ends with it.
   void finish();
@@ -89,8 +91,8 @@ class TrackerWorker {
   std::int64_t nextCrossing(int i) const { return nextCrossing_[static_cast<std::size_t>(i)]; }
   int satelliteCount() const { return count_; }
 
-  // The loop: start, then one tick per new clock second until TrackerStop or
-  // the stop request. sleepMs pauses the thread (tests may advance a clock).
+  // The loop: start, then one tick per new clock second until the stop
+  // request. sleepMs pauses the thread (tests may advance a clock).
   int run(const Clock& clock, const std::atomic<bool>* stopRequested, const std::function<void(int)>& sleepMs);
 
  private:
@@ -104,6 +106,7 @@ class TrackerWorker {
   LinkOutbox& outbox_;
   std::unique_ptr<PassBeaconSchedule> ownBeacon_;
   PassBeaconSchedule& beacon_;
+  const std::atomic<bool>* stop_ = nullptr;
   int count_ = 0;
   std::array<OrbitModel, kSatelliteSlots> models_{};
   std::array<std::int64_t, kSatelliteSlots> nextCrossing_{};

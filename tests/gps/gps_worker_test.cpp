@@ -154,7 +154,6 @@ struct Harness {
   std::vector<int> bauds;
   GpsStopRequest stop;
   GpsTimeLatch time;
-  bool useStopRequest = true;
   GpsWorkerParams params;
   std::atomic<int> result{99};
   std::thread thread;
@@ -168,14 +167,13 @@ struct Harness {
         opened.port = port;
         return opened;
       };
-      GpsWorkerContext ctx{shared, ui, open, useStopRequest ? &stop : nullptr, [](int) {}, &time};
+      GpsWorkerContext ctx{shared, ui, open, stop, [](int) {}, &time};
       result = runGpsWorker(params, ctx);
     });
   }
-  // As GPS > Off does it: the request, then the event.
+  // As GPS > Off does it.
   void stopAndJoin() {
     stop.request();
-    shared.events.gpsStop.raise();
     thread.join();
   }
   bool ended() const { return result != 99; }
@@ -254,20 +252,18 @@ TEST(GpsWorkerGarmin, UploadsThreeStationsAsD108Waypoints) {
   EXPECT_EQ(h.ui.toggles(), (std::vector<bool>{true, true}));
 }
 
-TEST(GpsWorkerGarmin, EventsLeftByAnEarlierRun) {
+TEST(GpsWorkerGarmin, UploadAskedBeforeTheLinkWasUp) {
   // A batch filled while no link was up is sent as soon as the link is.
   Harness h;
   h.port = std::make_shared<TestPort>(garminAt(42.36, -71.06, 103));
   h.shared.waypointBatch.waypoints = {{"KB1XYZ-7", 42.0, -71.0}};
   h.shared.events.gpsUploadRequest.raise();
-  // GPS > Off after the earlier worker had ended left its stop raised.
-  h.shared.events.gpsStop.raise();
   h.start();
   ASSERT_TRUE(h.shared.events.gpsUploadReady.wait(3000));
   EXPECT_EQ(h.port->log(),
             (std::vector<std::string>{"RECORDS\t1", "WPT\t103\t60\tKB1XYZ\t42.000000\t-71.000000", "XFERCMPLT"}));
   ASSERT_TRUE(eventually([&] { return h.port->timeCommands() >= 2; }));
-  EXPECT_FALSE(h.ended()) << "the stale stop does not end this run";
+  EXPECT_FALSE(h.ended());
 }
 
 TEST(GpsWorkerGarmin, WaypointFormatDecidesWhetherTheLinkComesUp) {
@@ -396,29 +392,24 @@ TEST(GpsWorker, StoresNothingOnceStopped) {
   struct Row {
     const char* name;
     bool garmin;
-    bool useStopRequest;
   };
   const Row rows[] = {
-      {"Garmin, stop request", true, true},
-      {"Garmin, GpsStop alone", true, false},
-      {"NMEA, stop request", false, true},
-      {"NMEA, GpsStop alone", false, false},
+      {"Garmin", true},
+      {"NMEA", false},
   };
   const std::string fix = nmeaSentence("GPGGA,143032.00,4221.6720,N,07103.4380,W,1,08,0.9,12.5,M,-33.8,M,,");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Harness h;
-    h.useStopRequest = row.useStopRequest;
     h.shared.values.mobileMode = true;
     std::atomic<bool> armed{false}, fired{false};
     std::size_t shownBeforeOff = 0;
     auto gpsOff = [&] {
       if (!armed || fired.exchange(true)) return;
       shownBeforeOff = h.ui.shown().size();
-      if (row.useStopRequest) h.stop.request();
+      h.stop.request();
       h.shared.values.setPosition(-1.5, -2.5);
       h.shared.gpsHour = -1;
-      h.shared.events.gpsStop.raise();
     };
     if (row.garmin) {
       h.port = std::make_shared<TestPort>(garminAt(42.36, -71.06));

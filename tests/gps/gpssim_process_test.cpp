@@ -126,26 +126,25 @@ class RecordingUi final : public GpsUi {
 };
 
 // One GPS worker run on the simulator's device, with real pauses and time-outs.
-class WorkerRun {
+class GpsRun {
  public:
-  WorkerRun(Coordination& shared, const std::string& devicePath, int gpsType) {
+  GpsRun(Coordination& shared, const std::string& devicePath, int gpsType) {
     params_.gpsType = gpsTypeFromIndex(gpsType);
     thread_ = std::thread([this, &shared, devicePath] {
       GpsWorkerContext ctx{shared, ui, [devicePath](int, int baud) { return openSerialDevice(devicePath, baud); },
-                           &stop_, {}};
+                           stop_, {}};
       result_ = runGpsWorker(params_, ctx);
     });
     shared_ = &shared;
   }
-  ~WorkerRun() {
+  ~GpsRun() {
     if (thread_.joinable()) finish();
   }
-  WorkerRun(const WorkerRun&) = delete;
-  WorkerRun& operator=(const WorkerRun&) = delete;
+  GpsRun(const GpsRun&) = delete;
+  GpsRun& operator=(const GpsRun&) = delete;
 
   int finish() {
     stop_.request();
-    shared_->events.gpsStop.raise();
     thread_.join();
     return result_;
   }
@@ -168,7 +167,7 @@ TEST(GpsSimulatorProcess, GarminPositionFollowsTheTrackAndWaypointsArrive) {
   Coordination shared;
   shared.values.mobileMode = true;
   {
-    WorkerRun run(shared, simulator.devicePath(), 0);
+    GpsRun run(shared, simulator.devicePath(), 0);
     ASSERT_TRUE(shared.events.gpsUploadReady.wait(5000)) << "the Garmin link comes up";
     EXPECT_TRUE(shared.gpsLinkUp);
     EXPECT_TRUE(run.ui.toggleTrack);
@@ -204,7 +203,7 @@ TEST(GpsSimulatorProcess, GarminPositionFollowsTheTrackAndWaypointsArrive) {
   }
   {
     // The program may close and open the device again: the next run links up too.
-    WorkerRun again(shared, simulator.devicePath(), 0);
+    GpsRun again(shared, simulator.devicePath(), 0);
     ASSERT_TRUE(eventually([&] { return shared.gpsLinkUp.load(); }));
     EXPECT_EQ(again.ui.questions, 0);
     EXPECT_EQ(again.finish(), 0);
@@ -232,7 +231,7 @@ TEST(GpsSimulatorProcess, NmeaPositionFollowsTheLog) {
   ASSERT_FALSE(simulator.devicePath().empty());
   Coordination shared;
   shared.values.mobileMode = true;
-  WorkerRun run(shared, simulator.devicePath(), 1);
+  GpsRun run(shared, simulator.devicePath(), 1);
   ASSERT_TRUE(eventually([&] { return shared.gpsSecond == 2; }));
   EXPECT_EQ(run.ui.shown(), (std::vector<std::string>{"42.360000 N  71.060000 W", "42.361000 N  71.059000 W",
                                                       "42.362000 N  71.058000 W"}));

@@ -219,17 +219,19 @@ TEST(TrackerWorker, CrossingSecondShowsNotTodayAndPlainRowsHaveTwoBlanks) {
   EXPECT_EQ(w.activeSatellite(), -1);
 }
 
-TEST(TrackerWorker, StopAndShowStatusEvents) {
+TEST(TrackerWorker, StopRequestAndShowStatusEvent) {
   Coordination shared;
   addSatellite(shared, 0, "ANY", 1000, 18, 6);
   RecordingUi ui;
   LinkOutbox noLink;
   TrackerWorker w(shared, ui, noLink);
+  std::atomic<bool> stop{false};
+  w.stopOn(&stop);
   w.start(kStart);
   shared.events.trackerShowStatus.raise();
   EXPECT_TRUE(w.tick(kStart));
   EXPECT_EQ(ui.shown, 1);
-  shared.events.trackerStop.raise();
+  stop = true;
   EXPECT_FALSE(w.tick(kStart + 1));
 }
 
