@@ -392,7 +392,7 @@ struct StationWindowsSink::Pending {
 };
 
 StationWindowsSink::StationWindowsSink(PositionWindow& positions, StationsWindow& stations)
-    : positions_(&positions), stations_(&stations), pending_(std::make_shared<Pending>()) {}
+    : positions_(&positions), stations_(&stations), post_(&positions), pending_(std::make_shared<Pending>()) {}
 
 void StationWindowsSink::addCallsign(std::string_view call) {
   enqueue([call](Pending& p) { p.calls.emplace_back(call); });
@@ -415,22 +415,19 @@ void StationWindowsSink::enqueue(const std::function<void(Pending&)>& add) {
   PositionWindow* positions = positions_;
   StationsWindow* stations = stations_;
   std::shared_ptr<Pending> pending = pending_;
-  QMetaObject::invokeMethod(
-      positions,
-      [positions, stations, pending] {
-        QTimer::singleShot(kBatchMs, positions, [positions, stations, pending] {
-          std::vector<std::string> calls;
-          std::vector<StationEntry> entries;
-          {
-            std::lock_guard<std::mutex> lock(pending->mutex);
-            calls.swap(pending->calls);
-            entries.swap(pending->entries);
-          }
-          for (const std::string& call : calls) stations->addCallsign(call);
-          for (const StationEntry& entry : entries) positions->addOrUpdate(entry);
-        });
-      },
-      Qt::QueuedConnection);
+  post_([positions, stations, pending] {
+    QTimer::singleShot(kBatchMs, positions, [positions, stations, pending] {
+      std::vector<std::string> calls;
+      std::vector<StationEntry> entries;
+      {
+        std::lock_guard<std::mutex> lock(pending->mutex);
+        calls.swap(pending->calls);
+        entries.swap(pending->entries);
+      }
+      for (const std::string& call : calls) stations->addCallsign(call);
+      for (const StationEntry& entry : entries) positions->addOrUpdate(entry);
+    });
+  });
 }
 
 }  // namespace tervane

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ui_post.h"
 #include "base/coordination.h"
 #include "aprs/station_tables.h"
 #include "tnc/tnc_worker.h"
@@ -129,6 +130,7 @@ class StationWindowsSink final : public StationSink {
 
   PositionWindow* positions_;
   StationsWindow* stations_;
+  UiPost post_;
   std::shared_ptr<Pending> pending_;
 };
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "app/console_shell.h"
+#include "app/ui_post.h"
 #include "base/text_format.h"
 #include "gps/gps_override.h"
 #include "gps/gps_time.h"
@@ -26,7 +27,8 @@ struct GpsLink::Run : WorkerRun {
   GpsWorkerParams params;
   GpsStopRequest stop;
   GpsTimeLatch time;
-  std::atomic<bool> current{true};
+  // Stops what the run still posts from reaching the console.
+  std::function<void()> retire;
 };
 
 namespace {
@@ -35,8 +37,11 @@ QString latin1(const std::string& s) { return QString::fromLatin1(s.data(), stat
 
 class QtGpsUi final : public GpsUi {
  public:
-  QtGpsUi(ConsoleShell& console, std::shared_ptr<GpsLink::Run> run, std::function<void(bool)> toggleTrack)
-      : console_(&console), window_(console.dialogParent()), run_(std::move(run)), toggleTrack_(std::move(toggleTrack)) {}
+  QtGpsUi(ConsoleShell& console, std::function<void(bool)> toggleTrack)
+      : console_(&console), post_(console.dialogParent()), toggleTrack_(std::move(toggleTrack)) {}
+
+  // GPS > Off: what the ending run still posts no longer reaches the console.
+  void retire() { post_.retire(); }
 
   void showPosition(const StationPosition& p) override {
     post([p](ConsoleShell& c) {
@@ -73,31 +78,20 @@ class QtGpsUi final : public GpsUi {
     post([line](ConsoleShell& c) { c.appendMonitorLines({line}); });
   }
   bool askDeviceOpenError(std::string_view what) override {
-    bool carryOn = false;
     ConsoleShell* console = console_;
     const QString failed = latin1(std::string(what));
-    QMetaObject::invokeMethod(
-        window_, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
-        Qt::BlockingQueuedConnection);
-    return carryOn;
+    return post_.ask([console, failed] { return console->askDeviceOpenError(failed); });
   }
 
  private:
   template <typename F>
   void post(F&& f, bool evenAfterOff = false) {
     ConsoleShell* console = console_;
-    std::shared_ptr<GpsLink::Run> run = run_;
-    QMetaObject::invokeMethod(
-        window_,
-        [console, run, evenAfterOff, f = std::forward<F>(f)] {
-          if (evenAfterOff || run->current) f(*console);
-        },
-        Qt::QueuedConnection);
+    post_([console, f = std::forward<F>(f)] { f(*console); }, evenAfterOff);
   }
 
   ConsoleShell* console_;
-  QWidget* window_;
-  std::shared_ptr<GpsLink::Run> run_;
+  UiPost post_;
   std::function<void(bool)> toggleTrack_;
   QString lastNotice_;  // the worker's thread alone
 };
@@ -112,7 +106,7 @@ GpsLink::~GpsLink() { stopWorker(); }
 
 void GpsLink::stopWorker() {
   if (!run_) return;
-  run_->current = false;
+  if (run_->retire) run_->retire();
   run_->stop.request();
   run_->requestStop();
 }
@@ -135,7 +129,8 @@ void GpsLink::on() {
   lastRun_ = run;
   Coordination& shared = shared_;
   shared.gpsTimeReceived = false;
-  auto ui = std::make_shared<QtGpsUi>(console_, run, toggleTrack_);
+  auto ui = std::make_shared<QtGpsUi>(console_, toggleTrack_);
+  run->retire = [ui] { ui->retire(); };
   // The device path is looked up here, on the user-interface thread, so that
   // the worker never reads the settings store.
   PortOpener opener = opener_;
@@ -174,7 +169,7 @@ GpsWorkerParams GpsLink::workerParams() {
 void GpsLink::off() {
   console_.setGpsMenuOn(false);
   if (run_) {
-    run_->current = false;
+    if (run_->retire) run_->retire();
     run_->stop.request();
     run_->requestStop();
   }

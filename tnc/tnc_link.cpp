@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/console_shell.h"
+#include "app/ui_post.h"
 #include "aprs/received_text.h"
 #include "base/text_format.h"
 #include "tnc/position_report.h"
@@ -66,6 +67,7 @@ class QtTncUi final : public TncUi {
   explicit QtTncUi(ConsoleShell& console)
       : console_(&console),
         window_(console.dialogParent()),
+        post_(console.dialogParent()),
         pending_(std::make_shared<Pending>()),
         retry_(std::make_shared<Retry>()) {
     // While a link waits to try again, the status bar counts the seconds down.
@@ -79,7 +81,7 @@ class QtTncUi final : public TncUi {
   }
 
   // Runs fn on the user-interface thread.
-  void post(std::function<void()> fn) { QMetaObject::invokeMethod(window_, std::move(fn), Qt::QueuedConnection); }
+  void post(std::function<void()> fn) { post_(std::move(fn)); }
 
   // Called on the user-interface thread by TNC > Open and Close.
   void showCondition(const QString& text) {
@@ -91,34 +93,26 @@ class QtTncUi final : public TncUi {
 
   void setUtcClock(std::string_view text) override {
     ConsoleShell* console = console_;
-    QMetaObject::invokeMethod(
-        window_, [console, t = fromLatin1(text)] { console->setUtcClock(t); }, Qt::QueuedConnection);
+    post_([console, t = fromLatin1(text)] { console->setUtcClock(t); });
   }
 
   void prefillInputLine(std::string_view text) override {
     ConsoleShell* console = console_;
-    QMetaObject::invokeMethod(
-        window_,
-        [console, t = fromLatin1(text)] { console->prefillInputLine(t); },
-        Qt::QueuedConnection);
+    post_([console, t = fromLatin1(text)] { console->prefillInputLine(t); });
   }
 
   void linkEnded() override {
     ConsoleShell* console = console_;
     std::shared_ptr<Pending> pending = pending_;
-    QMetaObject::invokeMethod(
-        window_,
-        [console, pending] {
-          drain(*console, *pending);  // the line that says why comes first
-          console->setTncMenuOpen(false);
-        },
-        Qt::QueuedConnection);
+    post_([console, pending] {
+      drain(*console, *pending);  // the line that says why comes first
+      console->setTncMenuOpen(false);
+    });
   }
 
   void captureEnded() override {
     ConsoleShell* console = console_;
-    QMetaObject::invokeMethod(
-        window_, [console] { console->setCaptureState(CaptureState::Idle); }, Qt::QueuedConnection);
+    post_([console] { console->setCaptureState(CaptureState::Idle); });
   }
 
   // Notices keep their place among the monitored lines; some carry what a
@@ -128,38 +122,31 @@ class QtTncUi final : public TncUi {
   void linkCondition(LinkCondition condition, std::string_view detail, int retrySeconds) override {
     ConsoleShell* console = console_;
     std::shared_ptr<Retry> retry = retry_;
-    QMetaObject::invokeMethod(
-        window_,
-        [console, retry, condition, d = receivedText(detail), retrySeconds] {
-          retry->active = condition == LinkCondition::Retrying;
-          switch (condition) {
-            case LinkCondition::Up:
-              console->setStatus(StatusPart::Link, QStringLiteral("Link: up (%1)").arg(d));
-              break;
-            case LinkCondition::Retrying:
-              retry->detail = d;
-              retry->until = std::chrono::steady_clock::now() + std::chrono::seconds(retrySeconds);
-              console->setStatus(StatusPart::Link, retry->text());
-              break;
-            case LinkCondition::Failed:
-              console->setStatus(StatusPart::Link, QStringLiteral("Link: failed (%1)").arg(d));
-              break;
-            case LinkCondition::Closed:
-              console->setStatus(StatusPart::Link, QStringLiteral("Link: closed"));
-              break;
-          }
-        },
-        Qt::QueuedConnection);
+    post_([console, retry, condition, d = receivedText(detail), retrySeconds] {
+      retry->active = condition == LinkCondition::Retrying;
+      switch (condition) {
+        case LinkCondition::Up:
+          console->setStatus(StatusPart::Link, QStringLiteral("Link: up (%1)").arg(d));
+          break;
+        case LinkCondition::Retrying:
+          retry->detail = d;
+          retry->until = std::chrono::steady_clock::now() + std::chrono::seconds(retrySeconds);
+          console->setStatus(StatusPart::Link, retry->text());
+          break;
+        case LinkCondition::Failed:
+          console->setStatus(StatusPart::Link, QStringLiteral("Link: failed (%1)").arg(d));
+          break;
+        case LinkCondition::Closed:
+          console->setStatus(StatusPart::Link, QStringLiteral("Link: closed"));
+          break;
+      }
+    });
   }
 
   bool askDeviceOpenError(std::string_view what) override {
-    bool carryOn = false;
     ConsoleShell* console = console_;
     const QString failed = fromLatin1(what);
-    QMetaObject::invokeMethod(
-        window_, [console, &carryOn, failed] { carryOn = console->askDeviceOpenError(failed); },
-        Qt::BlockingQueuedConnection);
-    return carryOn;
+    return post_.ask([console, failed] { return console->askDeviceOpenError(failed); });
   }
 
  private:
@@ -190,12 +177,9 @@ class QtTncUi final : public TncUi {
     std::shared_ptr<Pending> pending = pending_;
     ConsoleShell* console = console_;
     QWidget* window = window_;
-    QMetaObject::invokeMethod(
-        window_,
-        [console, window, pending] {
-          QTimer::singleShot(kConsoleBatchMs, window, [console, pending] { drain(*console, *pending); });
-        },
-        Qt::QueuedConnection);
+    post_([console, window, pending] {
+      QTimer::singleShot(kConsoleBatchMs, window, [console, pending] { drain(*console, *pending); });
+    });
   }
 
   static void drain(ConsoleShell& console, Pending& pending) {
@@ -208,7 +192,8 @@ class QtTncUi final : public TncUi {
   }
 
   ConsoleShell* console_;
-  QWidget* window_;
+  QWidget* window_;  // the user-interface thread alone
+  UiPost post_;
   std::shared_ptr<Pending> pending_;
   std::shared_ptr<Retry> retry_;
 };

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/console_shell.h"
+#include "app/ui_post.h"
 #include "tracker/element_file.h"
 
 namespace tervane {
@@ -20,44 +21,35 @@ namespace {
 class QtTrackerUi final : public TrackerUi {
  public:
   QtTrackerUi(TrackerStatusWindow* window, ConsoleShell* console)
-      : window_(window), console_(console), shell_(console->dialogParent()) {}
+      : window_(window), console_(console), post_(console->dialogParent()) {}
   void showSummary(const std::string& text) override {
     ConsoleShell* c = console_;
-    QPointer<QWidget> w = shell_;
-    std::shared_ptr<std::atomic<bool>> live = live_;
-    QMetaObject::invokeMethod(
-        qApp,
-        [c, w, live, t = QString::fromUtf8(text.c_str())] {
-          if (w && *live) c->setStatus(StatusPart::Tracker, t);
-        },
-        Qt::QueuedConnection);
+    post_([c, t = QString::fromUtf8(text.c_str())] { c->setStatus(StatusPart::Tracker, t); });
   }
-  // Tracker Off: what the ending run still posts no longer reaches the status bar.
-  void retire() { *live_ = false; }
+  // Tracker Off: what the ending run still posts no longer reaches the
+  // status bar (its status window goes with the run).
+  void retire() { post_.retire(); }
   void showRow(int index, const TrackerRowText& row) override {
     QPointer<TrackerStatusWindow> w = window_;
-    QMetaObject::invokeMethod(
-        qApp,
+    post_(
         [w, index, row] {
           if (w) w->showRow(index, row);
         },
-        Qt::QueuedConnection);
+        true);
   }
   void showWindow() override {
     QPointer<TrackerStatusWindow> w = window_;
-    QMetaObject::invokeMethod(
-        qApp,
+    post_(
         [w] {
           if (w) w->show();
         },
-        Qt::QueuedConnection);
+        true);
   }
 
  private:
   QPointer<TrackerStatusWindow> window_;
   ConsoleShell* console_;
-  QPointer<QWidget> shell_;
-  std::shared_ptr<std::atomic<bool>> live_ = std::make_shared<std::atomic<bool>>(true);
+  UiPost post_;
 };
 
 }  // namespace
