@@ -12,7 +12,10 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "aprs/received_text.h"
 #include "base/station_settings.h"
@@ -75,6 +78,7 @@ LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* par
   table_->setSelectionMode(QAbstractItemView::NoSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(LastError, QHeaderView::Stretch);
+  table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(table_);
 
   auto* linkButtons = new QHBoxLayout;
@@ -98,17 +102,19 @@ LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* par
   igateState_ = new QLabel(this);
   igateState_->setObjectName(QStringLiteral("igateState"));
   igateState_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  igateState_->setWordWrap(true);
   refusals_ = new QPlainTextEdit(this);
   refusals_->setObjectName(QStringLiteral("igateRefusals"));
   refusals_->setReadOnly(true);
-  refusals_->setMaximumHeight(110);
+  refusals_->setMinimumHeight(90);
   igate->addWidget(igateOn_, 0, 0, 1, 2);
   igate->addWidget(new QLabel(QStringLiteral("Path of messages gated to RF"), this), 1, 0);
   igate->addWidget(igatePath_, 1, 1);
   igate->addWidget(igateState_, 2, 0, 1, 2);
   igate->addWidget(new QLabel(QStringLiteral("Not gated, by reason"), this), 3, 0, 1, 2);
   igate->addWidget(refusals_, 4, 0, 1, 2);
-  layout->addLayout(igate);
+  igate->setRowStretch(4, 1);
+  layout->addLayout(igate, 1);
   connect(igateOn_, &QCheckBox::toggled, this, [this](bool on) {
     links_.setIgateOn(on);
     refresh();
@@ -124,7 +130,7 @@ LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* par
 
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, [this] { refresh(); });
-  resize(900, 420);
+  resize(900, 400);
 }
 
 void LinksWindow::showEvent(QShowEvent* event) {
@@ -170,6 +176,11 @@ void LinksWindow::refresh() {
     const QString action = r.running ? QStringLiteral("Close") : QStringLiteral("Open");
     if (button->text() != action) button->setText(action);
   }
+  // As tall as its rows: the room below goes to the IGate's reasons.
+  table_->resizeRowsToContents();
+  const int height = table_->horizontalHeader()->sizeHint().height() + table_->verticalHeader()->length() +
+                     2 * table_->frameWidth();
+  if (table_->height() != height) table_->setFixedHeight(height);
 
   const IgateCounts c = links_.igateCounts();
   const std::string idle = links_.igateIdleReason();
@@ -182,8 +193,12 @@ void LinksWindow::refresh() {
                .arg(c.refusedToRf)
                .arg(c.duplicates);
   igateState_->setText(state);
+  // The commonest reasons first.
+  std::vector<std::pair<std::uint64_t, std::string>> byCount;
+  for (const auto& [reason, count] : c.refusals) byCount.emplace_back(count, reason);
+  std::stable_sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   QStringList reasons;
-  for (const auto& [reason, count] : c.refusals) reasons << QStringLiteral("%1  %2").arg(count, 7).arg(text(reason));
+  for (const auto& [count, reason] : byCount) reasons << QStringLiteral("%1  %2").arg(count, 7).arg(text(reason));
   const QString joined = reasons.join(QLatin1Char('\n'));
   if (refusals_->toPlainText() != joined) refusals_->setPlainText(joined);
 }

@@ -44,14 +44,20 @@ std::shared_ptr<ByteStream> ReconnectingTcp::connected(bool* fresh) {
   }
   if (!opened.stream) {
     scheduleRetry();
-    services_->ui.notice(textf("%s: no connection to %s: %s. Trying again in %d s.", what_.c_str(),
-                               address().c_str(), opened.error.c_str(), retrySeconds()));
+    // The console hears of a refusal once; the attempts after it that fail
+    // the same way show only in the status bar and the Links window.
+    if (opened.error != lastRefusal_) {
+      services_->ui.notice(textf("%s: no connection to %s: %s. Trying again in %d s.", what_.c_str(),
+                                 address().c_str(), opened.error.c_str(), retrySeconds()));
+    }
+    lastRefusal_ = opened.error;
     services_->ui.linkCondition(LinkCondition::Retrying, what_ + " " + address() + ": " + opened.error,
                                 retrySeconds());
     return nullptr;
   }
   if (!services_->streams.set(opened.stream)) return nullptr;
   stream_ = std::move(opened.stream);
+  lastRefusal_.clear();
   connectedAt_ = Clock::now();
   services_->ui.notice(textf("%s: connected to %s.", what_.c_str(), address().c_str()));
   services_->ui.linkCondition(LinkCondition::Up, what_ + " " + address());

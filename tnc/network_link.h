@@ -16,7 +16,9 @@ namespace tervane {
 
 // A TCP connection that a network link keeps up. It connects when the link
 // starts; after a drop or a failed attempt it tries again after 1, 2, 4 ...
-// up to 60 seconds, with one console line each time. The worker's pass never
+// up to 60 seconds. A drop gives a console line each time; failed attempts
+// give one for each new reason (the status bar counts down to the next
+// attempt). The worker's pass never
 // waits on it for more than a fraction of a second, apart from the attempt
 // itself, which TNC > Close cuts short.
 class ReconnectingTcp {
@@ -51,6 +53,7 @@ class ReconnectingTcp {
   int failures_ = 0;
   Clock::time_point nextAttempt_{};
   Clock::time_point connectedAt_{};
+  std::string lastRefusal_;  // why the last attempt failed; empty once connected
 };
 
 // Cuts the text of a line-based network service into lines. Unlike a TNC's
