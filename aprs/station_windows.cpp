@@ -167,7 +167,7 @@ PositionWindow::PositionWindow(Coordination& shared, QWidget* parent)
   connect(clear_, &QPushButton::clicked, this, [this] { clearAll(); });
   connect(dismiss_, &QPushButton::clicked, this, [this] { hide(); });
   connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { tellSelection(); });
-  resize(680, 340);
+  resize(770, 340);
 }
 
 PositionWindow::~PositionWindow() = default;

@@ -40,6 +40,7 @@
 #include "app/main_console.h"
 #include "base/text_format.h"
 #include "aprs/packet_decoder.h"
+#include "igate/packet_router.h"
 #include "aprs/station_windows.h"
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
@@ -182,11 +183,14 @@ void fillConsole(Scene& s) {
 // worker hands it to them; one station is tracked for the GPS receiver.
 void fillStationWindows(Scene& s) {
   PacketDecoder decoder(s.clock);
+  // The demonstration traffic is heard on the station's one radio link.
+  PacketRouter router;
   const std::int64_t now = s.clock.unixSeconds();
   for (const demo::HeardLine& line : demo::demoTraffic()) {
     s.clock.set(line.unixSeconds);
     decoder.beginLine(line.text + "\r\n");
     decoder.decode();
+    decoder.setHeardHow(router.received(0, true, line.text, line.unixSeconds).heard);
     const StationEntry& e = decoder.entry();
     if (e.callsignFound) s.stations.addCallsign(e.sourceCall.view());
     if (e.callsignFound && e.positionValid) s.positions.addOrUpdate(e);
