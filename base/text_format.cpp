@@ -63,6 +63,14 @@ long long leadingInteger(std::string_view text) {
 char latitudeLetter(double latitudeDeg) { return latitudeDeg > 0 ? 'N' : 'S'; }
 char longitudeLetter(double longitudeDeg) { return longitudeDeg > 0 ? 'E' : 'W'; }
 
+std::string upperAscii(std::string_view text) {
+  std::string u(text);
+  for (char& c : u) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return u;
+}
+
 std::string latitudeDisplay(double latitudeDeg) {
   return textf("%9.6f %c", std::fabs(latitudeDeg), latitudeLetter(latitudeDeg));
 }

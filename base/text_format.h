@@ -28,6 +28,9 @@ long long leadingInteger(std::string_view text);
 char latitudeLetter(double latitudeDeg);
 char longitudeLetter(double longitudeDeg);
 
+// The text with ASCII letters in upper case (callsigns compare without case).
+std::string upperAscii(std::string_view text);
+
 // "%9.6f %c" and "%10.6f %c" of the absolute value and the letter.
 std::string latitudeDisplay(double latitudeDeg);
 std::string longitudeDisplay(double longitudeDeg);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/text_format.h"
+
 namespace tervane {
 namespace {
 
@@ -11,11 +13,6 @@ constexpr int kMostHopsToReach = 2;
 constexpr std::size_t kMostPerMinute = 6;
 constexpr std::size_t kMostPerFiveMinutes = 20;
 
-std::string upper(std::string_view text) {
-  std::string u(text);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
 
 // The first of the names that the packet's path holds; empty when none.
 std::string markedBy(const Packet& p, std::initializer_list<std::string_view> names) {
@@ -69,8 +66,8 @@ RfToIsGate::RfToIsGate(std::string login, std::vector<std::string> ownCalls)
     : login_(std::move(login)), own_(std::move(ownCalls)) {}
 
 bool RfToIsGate::isOwn(std::string_view call) const {
-  const std::string u = upper(call);
-  return std::any_of(own_.begin(), own_.end(), [&u](const std::string& own) { return upper(own) == u; });
+  const std::string u = upperAscii(call);
+  return std::any_of(own_.begin(), own_.end(), [&u](const std::string& own) { return upperAscii(own) == u; });
 }
 
 GateDecision RfToIsGate::decide(const Packet& heard, std::int64_t nowUnix) {
@@ -130,13 +127,13 @@ IsToRfGate::IsToRfGate(std::string igateCall, std::vector<PathEntry> rfPath)
     : igateCall_(std::move(igateCall)), rfPath_(std::move(rfPath)) {}
 
 void IsToRfGate::heardOnRf(const Packet& packet, std::int64_t nowUnix) {
-  Heard& h = heard_[upper(packet.source)];
+  Heard& h = heard_[upperAscii(packet.source)];
   h.rfUnix = nowUnix;
   h.rfHops = hopsUsed(packet);
 }
 
 void IsToRfGate::heardOnIs(const Packet& packet, std::int64_t nowUnix) {
-  const auto it = heard_.find(upper(packet.source));
+  const auto it = heard_.find(upperAscii(packet.source));
   if (it != heard_.end()) it->second.isUnix = nowUnix;
 }
 
@@ -151,13 +148,13 @@ GateDecision IsToRfGate::decide(const Packet& fromIs, std::int64_t nowUnix) {
     return refuse("path holds " + mark);
   }
   for (std::string_view name : {"NOGATE", "RFONLY", "TCPXX"}) {
-    if (upper(fromIs.source) == name) return refuse("source is " + std::string(name));
+    if (upperAscii(fromIs.source) == name) return refuse("source is " + std::string(name));
   }
-  const std::string addressee = upper(messageAddressee(fromIs.info));
+  const std::string addressee = upperAscii(messageAddressee(fromIs.info));
   if (addressee.empty()) {
     // The next position of a station that was just sent a message through
     // the gate goes to RF once, so that stations there see where it is.
-    const auto owed = positionOwed_.find(upper(fromIs.source));
+    const auto owed = positionOwed_.find(upperAscii(fromIs.source));
     if (owed != positionOwed_.end() && isPositionReport(fromIs.info)) {
       GateDecision d = send(fromIs, nowUnix);
       if (d.gate) positionOwed_.erase(owed);
@@ -178,7 +175,7 @@ GateDecision IsToRfGate::decide(const Packet& fromIs, std::int64_t nowUnix) {
   if (it->second.rfHops > kMostHopsToReach) return refuse("addressee heard through more than two digipeaters");
   if (it->second.isUnix >= it->second.rfUnix) return refuse("addressee heard on APRS-IS since");
   GateDecision d = send(fromIs, nowUnix);
-  if (d.gate) positionOwed_[upper(fromIs.source)] = true;
+  if (d.gate) positionOwed_[upperAscii(fromIs.source)] = true;
   return d;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/text_format.h"
+
 namespace tervane {
 
 namespace {
@@ -10,21 +12,16 @@ namespace {
 constexpr std::int64_t kAckPaceSeconds = 30;
 constexpr std::size_t kMostAcksPerMinute = 10;
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
 
 }  // namespace
 
-MessageCenter::MessageCenter(std::string ownCall, Options options) : ownCall_(upper(ownCall)), options_(options) {}
+MessageCenter::MessageCenter(std::string ownCall, Options options) : ownCall_(upperAscii(ownCall)), options_(options) {}
 
 std::uint64_t MessageCenter::send(const std::string& to, const std::string& text, const std::string& number,
                                   std::int64_t nowUnix) {
   OwnMessage m;
   m.id = nextId_++;
-  m.to = upper(to);
+  m.to = upperAscii(to);
   m.text = text;
   m.number = number;
   m.createdUnix = nowUnix;
@@ -75,9 +72,9 @@ void MessageCenter::answer(const std::string& from, const std::string& id, OwnMe
 MessageCenter::Reception MessageCenter::received(const std::string& from, const AprsMessage& message,
                                                  std::int64_t nowUnix) {
   Reception r;
-  if (upper(message.addressee) != ownCall_) return r;
+  if (upperAscii(message.addressee) != ownCall_) return r;
   r.forUs = true;
-  const std::string sender = upper(from);
+  const std::string sender = upperAscii(from);
   if (message.kind == AprsMessage::Kind::Ack || message.kind == AprsMessage::Kind::Rej) {
     answer(sender, message.answerId,
            message.kind == AprsMessage::Kind::Ack ? OwnMessageState::Acknowledged : OwnMessageState::Rejected, r);
@@ -125,7 +122,7 @@ void MessageCenter::cancel(std::uint64_t id) {
 }
 
 std::string MessageCenter::lastNumberFrom(const std::string& station) const {
-  const auto it = lastNumber_.find(upper(station));
+  const auto it = lastNumber_.find(upperAscii(station));
   return it == lastNumber_.end() ? std::string() : it->second;
 }
 

@@ -572,9 +572,7 @@ void TncLink::updateIgate() {
     return;
   }
   PacketRouter::IgateSetup setup;
-  std::string call = settings_.callsign.str();
-  for (char& c : call) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  setup.login = call;
+  setup.login = upperAscii(settings_.callsign.view());
   for (const std::string& hop : splitPath(settings_.igatePath.str())) setup.rfPath.push_back(PathEntry{hop, false});
   const std::shared_ptr<OutboundQueue> isQueue = is->run->outbound;
   const std::shared_ptr<LinkState> isState = is->state;
