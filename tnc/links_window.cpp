@@ -266,6 +266,7 @@ void LinksWindow::editFurtherLinks() {
     settings_.linkTransmits[k] = sends[k]->isChecked() ? 1 : 0;
     settings_.linkFilter[k] = filters[k]->text().trimmed().toLatin1().toStdString();
   }
+  links_.linksEdited();
   refresh();
 }
 

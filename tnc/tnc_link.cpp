@@ -353,6 +353,13 @@ void TncLink::open() {
   if (isRunning()) return;
   // An e-mail prompt left over from an earlier link is not meant for this one.
   shared_.events.emailPrompt.discard();
+  rebuildSlots();
+  console_.resetTimeTagCaption();
+  for (std::size_t i = 0; i < slots_.size(); ++i) startSlot(i);
+  updateIgate();
+}
+
+void TncLink::rebuildSlots() {
   std::vector<LinkConfig> links = chooseLinks();
   // A link that is still finishing keeps its place, so the next run of it
   // waits for it.
@@ -367,9 +374,10 @@ void TncLink::open() {
     slots_.push_back(std::move(slot));
   }
   spec_ = slots_.front()->config.spec;
-  console_.resetTimeTagCaption();
-  for (std::size_t i = 0; i < slots_.size(); ++i) startSlot(i);
-  updateIgate();
+}
+
+void TncLink::linksEdited() {
+  if (!isRunning()) rebuildSlots();
 }
 
 void TncLink::startSlot(std::size_t index) {
@@ -464,15 +472,7 @@ void TncLink::close() {
 }
 
 void TncLink::openLink(std::size_t index) {
-  if (slots_.empty()) {
-    std::vector<LinkConfig> links = chooseLinks();
-    for (LinkConfig& link : links) {
-      auto slot = std::make_unique<Slot>();
-      slot->config = std::move(link);
-      slots_.push_back(std::move(slot));
-    }
-    spec_ = slots_.front()->config.spec;
-  }
+  if (slots_.empty()) rebuildSlots();
   if (index >= slots_.size() || slots_[index]->running()) return;
   if (!isRunning()) {
     shared_.events.emailPrompt.discard();

@@ -73,6 +73,9 @@ class TncLink {
   std::vector<LinkRow> linkRows() const;
   void openLink(std::size_t index);
   void closeLink(std::size_t index);
+  // The further links of the settings were edited: while no link runs, the
+  // list is read again at once; otherwise at the next TNC > Open.
+  void linksEdited();
   IgateCounts igateCounts() const { return router_->counts(); }
   // Why the IGate does not run; empty when it does.
   std::string igateIdleReason() const;
@@ -111,6 +114,7 @@ class TncLink {
   struct Slot;
   class SlotUi;
   std::vector<LinkConfig> chooseLinks();
+  void rebuildSlots();
   void startSlot(std::size_t index);
   void stopSlot(std::size_t index);
   // A worker ended by itself: the TNC menu closes once none runs.
