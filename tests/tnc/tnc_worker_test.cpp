@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -132,7 +133,15 @@ struct Harness {
   std::thread thread;
   std::unique_ptr<LinkKind> link;
 
+  // Where the run stands among several links (a link alone by default).
+  LinkPlace place;
+  PacketRouter* router = nullptr;
+  LinkCounters counters;
+
   Harness() { shared.values.tncBeaconFlag = true; }
+  explicit Harness(Coordination* sharedWith) : sharedOverride(sharedWith) {}
+  Coordination* sharedOverride = nullptr;
+  Coordination& coordination() { return sharedOverride != nullptr ? *sharedOverride : shared; }
   void start() {
     link = std::make_unique<TextTncLink>(SerialLinkParams{1, 9600, [this](int, int) {
                                                             SerialOpenResult r;
@@ -145,7 +154,8 @@ struct Harness {
                                                             return r;
                                                           }});
     thread = std::thread([this] {
-      TncWorkerContext ctx{shared, clock, ui, &stations, *link, slot, capture, &stop, &outbound, LinkPlace{}};
+      TncWorkerContext ctx{coordination(), clock,     ui,    &stations, *link,    slot,
+                           capture,        &stop,     &outbound, place,  router,   &counters};
       result = runTncWorker(ctx);
     });
   }
@@ -492,6 +502,56 @@ TEST(TncWorker, PcBeaconGoesOutOnlyFromAStationThatIsSetUp) {
     // A refusal is told once, not on every pass of the loop.
     EXPECT_EQ(h.ui.get(h.ui.notices).size(), row.refusal != nullptr ? 1u : 0u);
   }
+}
+
+// Two links on one packet path, each worker on its own thread as in the
+// program: a packet the second link brings after the first brought it is
+// neither shown nor decoded again, the second link's lines carry its name,
+// and each link sends the PC beacon on the schedule, though they share the
+// station's working values.
+TEST(TncWorker, TwoLinksShareOnePacketPath) {
+  Coordination shared;
+  shared.values.setCallsign("N0DEMO");
+  shared.values.setPosition(42.3601, -71.0589);
+  shared.values.setPhgText("5230");
+  shared.values.setBeaconComment("CQ");
+  shared.values.beaconMinutes = 30;
+  shared.values.lastBeaconHours = -24;
+  shared.values.tncBeaconFlag = false;
+  PacketRouter router;
+  Harness a(&shared);
+  Harness b(&shared);
+  a.router = &router;
+  b.router = &router;
+  b.place.index = 1;
+  b.place.prefix = "[B] ";
+  b.place.ownBeaconTime = true;
+  a.port->receive("cmd:");
+  b.port->receive("cmd:");
+  a.start();
+  b.start();
+  const std::string both = "KB1XYZ-7>APRS,WIDE1-1:!4216.91N/07114.76W>on both links\r\n";
+  a.port->receive(both);
+  ASSERT_TRUE(eventually([&] { return a.ui.get(a.ui.lines).size() == 1; }));
+  b.port->receive(both + "W1ABC>APRS:>only here\r\n");
+  ASSERT_TRUE(eventually([&] { return b.ui.get(b.ui.lines).size() == 1; }));
+  // Each link's PC beacon: the report after the link's own set-up writes.
+  const auto beaconed = [](const Harness& h) {
+    const std::vector<std::string> w = h.port->writes();
+    return std::count_if(w.begin(), w.end(), [](const std::string& t) { return t.find("4221.61N") != std::string::npos; });
+  };
+  ASSERT_TRUE(eventually([&] { return beaconed(a) == 1 && beaconed(b) == 1; }));
+  a.stopAndJoin();
+  b.stopAndJoin();
+  EXPECT_EQ(a.ui.get(a.ui.lines), std::vector<std::string>{both});
+  EXPECT_EQ(b.ui.get(b.ui.lines), std::vector<std::string>{"[B] W1ABC>APRS:>only here\r\n"});
+  EXPECT_EQ(b.stations.calls, std::vector<std::string>{"W1ABC"});
+  EXPECT_EQ(a.counters.packetsIn.load(), 1u);
+  EXPECT_EQ(b.counters.packetsIn.load(), 1u);
+  EXPECT_EQ(b.counters.duplicates.load(), 1u);
+  EXPECT_EQ(a.counters.packetsOut.load(), 1u);
+  EXPECT_EQ(b.counters.packetsOut.load(), 1u);
+  EXPECT_EQ(router.counts().duplicates, 1u);
 }
 
 }  // namespace
