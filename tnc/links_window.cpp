@@ -20,7 +20,7 @@
 #include "aprs/received_text.h"
 #include "base/station_settings.h"
 #include "tnc/link_choice.h"
-#include "tnc/tnc_link.h"
+#include "tnc/link_board.h"
 
 namespace tervane {
 
@@ -63,7 +63,7 @@ void setCell(QTableWidget* table, int row, int column, const QString& value) {
 
 }  // namespace
 
-LinksWindow::LinksWindow(TncLink& links, StationSettings& settings, QWidget* parent)
+LinksWindow::LinksWindow(LinkBoard& links, StationSettings& settings, QWidget* parent)
     : QDialog(parent), links_(links), settings_(settings) {
   setWindowTitle(QStringLiteral("Links"));
   setObjectName(QStringLiteral("linksWindow"));

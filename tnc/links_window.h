@@ -16,12 +16,12 @@ class QTimer;
 
 namespace tervane {
 
-class TncLink;
+class LinkBoard;
 struct StationSettings;
 
 class LinksWindow : public QDialog {
  public:
-  LinksWindow(TncLink& links, StationSettings& settings, QWidget* parent = nullptr);
+  LinksWindow(LinkBoard& links, StationSettings& settings, QWidget* parent = nullptr);
 
   QTableWidget* table() const { return table_; }
   // Reads the links and the IGate again; a timer does it twice a second
@@ -35,7 +35,7 @@ class LinksWindow : public QDialog {
  private:
   void editFurtherLinks();
 
-  TncLink& links_;
+  LinkBoard& links_;
   StationSettings& settings_;
   QTableWidget* table_;
   QCheckBox* igateOn_;

@@ -23,6 +23,7 @@
 #include "tnc/link_choice.h"
 #include "tnc/tnc_worker.h"
 #include "igate/packet_router.h"
+#include "tnc/link_board.h"
 
 class QString;
 
@@ -34,28 +35,12 @@ struct StationSettings;
 class ProfileStore;
 class QtTncUi;
 
-// One link as the Links window shows it.
-struct LinkRow {
-  std::string name;  // "KISS"
-  std::string end;   // "kiss-tcp:127.0.0.1:8001"
-  bool radio = true;
-  bool transmits = true;
-  bool running = false;
-  LinkCondition condition = LinkCondition::Closed;
-  std::string detail;      // where it is up, or why it is not
-  int retrySeconds = 0;    // Retrying: seconds until the next attempt
-  std::string lastError;   // the last reason it went down or failed
-  bool verified = false;   // APRS-IS: the server verified the login
-  std::uint64_t packetsIn = 0;
-  std::uint64_t packetsOut = 0;
-  std::uint64_t duplicates = 0;
-};
 
-class TncLink {
+class TncLink final : public LinkBoard {
  public:
   TncLink(ConsoleShell& console, StationSettings& settings, Coordination& shared, const Clock& clock,
           const ProfileStore* portStore);
-  ~TncLink();
+  ~TncLink() override;
 
   // Where decoded stations go once the station windows exist.
   void setStationSink(StationSink* sink) { stations_ = sink; }
@@ -70,21 +55,21 @@ class TncLink {
   bool isRunning() const;
   // The Links window: the links of the last TNC > Open (or of the settings
   // before it), each opened and closed on its own.
-  std::vector<LinkRow> linkRows() const;
-  void openLink(std::size_t index);
-  void closeLink(std::size_t index);
+  std::vector<LinkRow> linkRows() const override;
+  void openLink(std::size_t index) override;
+  void closeLink(std::size_t index) override;
   // The further links of the settings were edited: while no link runs, the
   // list is read again at once; otherwise at the next TNC > Open.
-  void linksEdited();
-  IgateCounts igateCounts() const { return router_->counts(); }
+  void linksEdited() override;
+  IgateCounts igateCounts() const override { return router_->counts(); }
   // Why the IGate does not run; empty when it does.
-  std::string igateIdleReason() const;
+  std::string igateIdleReason() const override;
   // The IGate's settings changed: it takes them at once.
-  void igateSettingsChanged() { updateIgate(); }
+  void igateSettingsChanged() override { updateIgate(); }
   // Whether the IGate is on: by the settings, or for one run by
   // TERVANEAPRS_IGATE=1. Turning it on or off here sets the settings.
-  bool igateOn() const;
-  void setIgateOn(bool on);
+  bool igateOn() const override;
+  void setIgateOn(bool on) override;
   void initialize();
   void sendPositionReport();
   // File > Capture Text: the file is chosen here, on the user-interface

@@ -41,6 +41,8 @@
 #include "base/text_format.h"
 #include "aprs/packet_decoder.h"
 #include "igate/packet_router.h"
+#include "tnc/link_board.h"
+#include "tnc/links_window.h"
 #include "aprs/station_windows.h"
 #include "dialogs/filter_strings_dialog.h"
 #include "dialogs/settings_dialogs.h"
@@ -335,6 +337,58 @@ QPixmap linkSettings(Scene& s, LinkType type) {
   return grabShown(d);
 }
 
+// Two links up for an hour, Dire Wolf on the radio and APRS-IS, with the
+// IGate running: what the Links window shows of them.
+class DemoLinkBoard final : public LinkBoard {
+ public:
+  std::vector<LinkRow> linkRows() const override {
+    LinkRow dw;
+    dw.name = "KISS";
+    dw.end = "kiss-tcp:localhost:8001";
+    dw.running = true;
+    dw.condition = LinkCondition::Up;
+    dw.packetsIn = 1184;
+    dw.packetsOut = 3;
+    dw.duplicates = 0;
+    LinkRow is;
+    is.name = "IS";
+    is.end = "aprs-is:rotate.aprs2.net:14580";
+    is.radio = false;
+    is.running = true;
+    is.condition = LinkCondition::Up;
+    is.verified = true;
+    is.packetsIn = 21950;
+    is.packetsOut = 1121;
+    is.duplicates = 412;
+    is.lastError = "APRS-IS rotate.aprs2.net:14580: the server has been silent for two minutes";
+    return {dw, is};
+  }
+  void openLink(std::size_t) override {}
+  void closeLink(std::size_t) override {}
+  void linksEdited() override {}
+  IgateCounts igateCounts() const override {
+    IgateCounts c;
+    c.on = true;
+    c.gatedToIs = 1118;
+    c.refusedToIs = 66;
+    c.gatedToRf = 2;
+    c.refusedToRf = 21948;
+    c.duplicates = 412;
+    c.refusals = {{"IS>RF: not a message", 21511},
+                  {"IS>RF: addressee not heard on RF in 30 minutes", 431},
+                  {"IS>RF: bulletin", 6},
+                  {"RF>IS: duplicate within 30 s", 41},
+                  {"RF>IS: path holds TCPIP", 17},
+                  {"RF>IS: own packet heard back", 6},
+                  {"RF>IS: general query", 2}};
+    return c;
+  }
+  std::string igateIdleReason() const override { return {}; }
+  bool igateOn() const override { return true; }
+  void setIgateOn(bool) override {}
+  void igateSettingsChanged() override {}
+};
+
 // The demonstration station tracks its chosen satellites.
 void trackDemoSatellites(Scene& s) {
   std::vector<ElementRecord> available = demoSatellites();
@@ -480,6 +534,12 @@ std::vector<Shot> shots() {
       {"tnc-settings-kiss-tcp", [](Scene& s) { return linkSettings(s, LinkType::KissTcp); }},
       {"tnc-settings-aprs-is", [](Scene& s) { return linkSettings(s, LinkType::AprsIs); }},
       {"main-window-kiss-tcp", kissConsole},
+      {"links",
+       [](Scene& s) {
+         DemoLinkBoard board;
+         LinksWindow window(board, s.settings, &s.console);
+         return grabShown(window);
+       }},
       {"main-window-aprs-is", aprsIsConsole},
       {"station-data",
        [](Scene& s) {
