@@ -314,13 +314,16 @@ void TncLink::attach() {
   c.captureResume = [this] { pauseCapture(false); };
 }
 
-std::vector<LinkConfig> TncLink::chooseLinks() {
-  std::vector<std::string> problems;
-  std::vector<LinkConfig> links = linkConfigsFromSettings(settings_, &problems);
-  for (const std::string& p : problems) {
-    notice(QStringLiteral("The settings' %1 names no link (tnc:COMn, kiss:COMn, kiss-tcp:HOST:PORT, "
-                          "aprs-is:HOST:PORT); it is not opened.")
-               .arg(QString::fromUtf8(p.c_str())));
+// The links of the settings, or of TERVANEAPRS_LINK for this run; what
+// cannot be read goes to problems (may be null) as console lines.
+std::vector<LinkConfig> TncLink::plannedLinks(QStringList* problems) const {
+  std::vector<std::string> unread;
+  std::vector<LinkConfig> links = linkConfigsFromSettings(settings_, &unread);
+  for (const std::string& p : unread) {
+    if (problems == nullptr) break;
+    problems->append(QStringLiteral("The settings' %1 names no link (tnc:COMn, kiss:COMn, kiss-tcp:HOST:PORT, "
+                                    "aprs-is:HOST:PORT); it is not opened.")
+                         .arg(QString::fromUtf8(p.c_str())));
   }
   const char* override = std::getenv(kLinkOverrideVariable);
   if (override != nullptr && override[0] != '\0') {
@@ -335,13 +338,20 @@ std::vector<LinkConfig> TncLink::chooseLinks() {
       }
       chosen.front().name = links.front().name;
       links = std::move(chosen);
-    } else {
-      notice(QStringLiteral("%1=%2 names no link (tnc:COMn, kiss:COMn, kiss-tcp:HOST:PORT, "
-                            "aprs-is:HOST:PORT); the link of the settings is used.")
-                 .arg(QString::fromLatin1(kLinkOverrideVariable), QString::fromLocal8Bit(override)));
+    } else if (problems != nullptr) {
+      problems->append(QStringLiteral("%1=%2 names no link (tnc:COMn, kiss:COMn, kiss-tcp:HOST:PORT, "
+                                      "aprs-is:HOST:PORT); the link of the settings is used.")
+                           .arg(QString::fromLatin1(kLinkOverrideVariable), QString::fromLocal8Bit(override)));
     }
   }
   nameLinks(links);
+  return links;
+}
+
+std::vector<LinkConfig> TncLink::chooseLinks() {
+  QStringList problems;
+  std::vector<LinkConfig> links = plannedLinks(&problems);
+  for (const QString& p : problems) notice(p);
   return links;
 }
 
@@ -497,10 +507,8 @@ void TncLink::afterRunEnded() {
 std::vector<LinkRow> TncLink::linkRows() const {
   std::vector<LinkRow> rows;
   std::vector<LinkConfig> planned;
-  if (slots_.empty()) {
-    planned = linkConfigsFromSettings(settings_, nullptr);
-    nameLinks(planned);
-  }
+  // Before the first TNC > Open: the links it would open.
+  if (slots_.empty()) planned = plannedLinks(nullptr);
   const auto now = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < std::max(slots_.size(), planned.size()); ++i) {
     LinkRow row;

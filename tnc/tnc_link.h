@@ -11,6 +11,7 @@
 // and Converse buttons go to it, and the status bar follows it. Every
 // further link's lines carry its short name before them.
 
+#include <QStringList>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -98,6 +99,7 @@ class TncLink final : public LinkBoard {
   struct Run;
   struct Slot;
   class SlotUi;
+  std::vector<LinkConfig> plannedLinks(QStringList* problems) const;
   std::vector<LinkConfig> chooseLinks();
   void rebuildSlots();
   void startSlot(std::size_t index);
