@@ -89,7 +89,9 @@ class TncWorker {
       stopped_ = true;
       return true;
     }
-    if (events_.emailPrompt.wait(0)) emailPrompt();
+    // The e-mail line is typed to the first link, so that link alone takes
+    // the request and readies its TNC for it.
+    if (ctx_.place.index == 0 && events_.emailPrompt.wait(0)) emailPrompt();
     updateClock();
     return ctx_.link.receive(onLine);
   }

@@ -541,6 +541,12 @@ TEST(TncWorker, TwoLinksShareOnePacketPath) {
     return std::count_if(w.begin(), w.end(), [](const std::string& t) { return t.find("4221.61N") != std::string::npos; });
   };
   ASSERT_TRUE(eventually([&] { return beaconed(a) == 1 && beaconed(b) == 1; }));
+  // F4's e-mail line is for the first link, whichever worker looks first.
+  for (int i = 0; i < 5; ++i) {
+    shared.events.emailPrompt.raise();
+    ASSERT_TRUE(eventually([&] { return a.ui.get(a.ui.input).size() == static_cast<std::size_t>(i + 1); }));
+  }
+  EXPECT_TRUE(b.ui.get(b.ui.input).empty());
   a.stopAndJoin();
   b.stopAndJoin();
   EXPECT_EQ(a.ui.get(a.ui.lines), std::vector<std::string>{both});
